@@ -1,0 +1,137 @@
+// The operating-system layer: everything the updater asks of the machine goes through these
+// interfaces. Failures come back as results (false, empty, nullopt, -1), never as exceptions.
+// Paths are UTF-8 text in Windows form; "\" and "/" are both separators.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// Windows file attribute bits, reported the same way by every backend.
+namespace attr {
+inline constexpr uint32_t ReadOnly = 0x0001;
+inline constexpr uint32_t Hidden = 0x0002;
+inline constexpr uint32_t System = 0x0004;
+inline constexpr uint32_t Directory = 0x0010;
+inline constexpr uint32_t Archive = 0x0020;
+inline constexpr uint32_t Normal = 0x0080;
+inline constexpr uint32_t Temporary = 0x0100;
+inline constexpr uint32_t Sparse = 0x0200;
+inline constexpr uint32_t ReparsePoint = 0x0400;
+inline constexpr uint32_t Compressed = 0x0800;
+inline constexpr uint32_t Offline = 0x1000;
+inline constexpr uint32_t NotIndexed = 0x2000;
+inline constexpr uint32_t Encrypted = 0x4000;
+}  // namespace attr
+
+// One entry of a wildcard search, as the Windows search reports it.
+struct DirEntry {
+    std::string name;                 // as the folder spells it
+    uint32_t attributes = 0;
+    uint64_t size = 0;
+    std::optional<uint32_t> dosTime;  // last write, local time, packed DOS form; none outside 1980..2107
+};
+
+// An open file. Closing happens in the destructor, on every path.
+class File {
+public:
+    virtual ~File() = default;
+    virtual int64_t read(void* buffer, int64_t count) = 0;         // bytes read, 0 at end, -1 on error
+    virtual int64_t write(const void* buffer, int64_t count) = 0;  // bytes written, -1 on error
+    virtual bool flush() = 0;                                       // data on the disk
+    virtual std::optional<uint32_t> lastWriteDos() = 0;
+    virtual bool setLastWriteDos(uint32_t dosTime) = 0;
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // Search with "*" and "?" in the last component, letter case ignored, entries of every kind,
+    // never "." or "..". The search handle is closed before the call returns.
+    virtual std::vector<DirEntry> find(const std::string& pattern) = 0;
+
+    // Attributes of a path, following links; none when it does not exist.
+    virtual std::optional<uint32_t> attributes(const std::string& path) = 0;
+    virtual bool setAttributes(const std::string& path, uint32_t attributes) = 0;
+
+    virtual bool fileExists(const std::string& path) = 0;  // a file, not a folder; links followed
+    virtual bool dirExists(const std::string& path) = 0;   // a folder; links followed
+    virtual std::optional<uint32_t> lastWriteDos(const std::string& path) = 0;
+    virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+
+    virtual bool createDirectory(const std::string& path) = 0;  // one level only
+    virtual bool deleteFile(const std::string& path) = 0;       // a read-only file is refused
+    virtual bool moveFile(const std::string& from, const std::string& to) = 0;     // target must not exist
+    virtual bool replaceFile(const std::string& from, const std::string& to) = 0;  // atomically over a target
+    virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+
+    // Bytes available to this user where a file at path would be written; -1 when unknown.
+    virtual int64_t freeSpace(const std::string& path) = 0;
+
+    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;      // others may read and write
+    virtual std::unique_ptr<File> createExclusive(const std::string& path) = 0;  // new or emptied; no sharing
+};
+
+struct ProcessEntry {
+    std::string exeName;  // as the process list gives it (a bare name on current Windows)
+    uint32_t pid = 0;
+};
+
+enum class SnapshotKind { All, ProcessesOnly };
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Every running process in the platform's order; empty when no list can be had.
+    virtual std::vector<ProcessEntry> snapshot(SnapshotKind kind) = 0;
+    // Ends one process at once with exit code 0; false when the request is refused.
+    virtual bool terminate(uint32_t pid) = 0;
+};
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // ShellExecute semantics: > 32 on success, else 2 not found, 3 no path, 5 denied, 31 no association.
+    virtual intptr_t execute(void* ownerWindow, const std::string& verb, const std::string& file,
+                             const std::string& parameters, const std::string& directory,
+                             int showMode) = 0;
+};
+
+struct Rect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+class System {
+public:
+    virtual ~System() = default;
+    virtual std::string executablePath() = 0;     // full path of the running program
+    virtual std::string currentDirectory() = 0;   // with its trailing separator
+    virtual std::optional<Rect> workArea() = 0;   // the desktop less task bars; none when unknown
+    // GetPrivateProfileString semantics; the default when the file, section or key is absent.
+    virtual std::string profileString(const std::string& file, const std::string& section,
+                                      const std::string& key, const std::string& defaultValue) = 0;
+};
+
+// The machine as the updater sees it. Tests put doubles into any of the four parts.
+struct Platform {
+    std::shared_ptr<FileSystem> files;
+    std::shared_ptr<Processes> processes;
+    std::shared_ptr<Shell> shell;
+    std::shared_ptr<System> system;
+};
+
+// The real machine: POSIX on Linux, Win32 on Windows.
+Platform makeNativePlatform();
+
+}  // namespace platform
+
+namespace platform {
+// Show modes of the shell.
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOW = 5;
+}  // namespace platform

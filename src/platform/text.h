@@ -1,0 +1,34 @@
+// Text rules shared by every layer: ASCII-only upper-casing, trimming of codes 0..32, the folder
+// and file-name parts of a path, and character-wise slicing of UTF-8 text.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+#ifdef _WIN32
+inline constexpr bool kColonIsDriveDelimiter = true;
+#else
+inline constexpr bool kColonIsDriveDelimiter = false;
+#endif
+
+std::string upperAscii(std::string_view text);
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+
+// Removes every leading and trailing character with a code from 0 to 32.
+std::string trimBlanks(std::string_view text);
+
+bool isSeparator(char c);  // "\" or "/" (and ":" where it delimits a drive)
+
+// Everything up to and including the last separator; empty when there is none.
+std::string folderPart(std::string_view path);
+// What follows the last separator.
+std::string fileNamePart(std::string_view path);
+
+// Characters (not bytes) of UTF-8 text: count, and the slice of at most `count` characters that
+// starts at character `first` (1-based). Invalid bytes count as one character each.
+size_t utf8Length(std::string_view text);
+std::string utf8Slice(std::string_view text, size_t first, size_t count);
+
+}  // namespace platform

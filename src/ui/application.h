@@ -1,0 +1,92 @@
+// The application object of our toolkit facade: forms, the message loop, timers, the four modal
+// boxes and ProcessMessages. The work is delegated to one Backend chosen at start-up.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "ui/controls.h"
+
+namespace ui {
+
+enum class BoxKind { Information, Error, Confirmation, Plain };
+enum class Answer { OK, Yes, No };
+
+struct ScreenSize {
+    int width = 0, height = 0;
+};
+
+// What a backend does for the application. Implementations: headless, FLTK, Win32.
+class Backend {
+public:
+    virtual ~Backend() = default;
+    virtual std::string Name() const = 0;
+    virtual void ShowForm(TForm& form) = 0;     // creates its window when needed
+    virtual void HideForm(TForm& form) = 0;
+    virtual void DestroyForm(TForm& form) = 0;  // its window is gone afterwards
+    virtual void Refresh(TForm& form) = 0;      // the model changed: repaint (may be throttled)
+    virtual void Wait(double seconds) = 0;      // handle events, blocking at most this long
+    virtual void Check() = 0;                   // handle pending events without blocking
+    virtual Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) = 0;
+    virtual std::optional<platform::Rect> WorkArea() = 0;
+    virtual ScreenSize Screen() = 0;
+    virtual void SetArrowCursor() {}
+    // Close requests from the window system arrive through Application::RequestClose.
+};
+
+// Picks the backend: ATUALIZA_UI=headless or gui; unset means a window when a display opens.
+std::unique_ptr<Backend> MakeBackend();
+std::unique_ptr<Backend> MakeHeadlessBackend();
+
+class Application {
+public:
+    explicit Application(std::unique_ptr<Backend> backend);
+    ~Application();
+
+    void Initialize() {}
+    // The first form created while there is no main form becomes the main form.
+    void CreateForm(TForm& form);
+    void Run();  // shows the main form and loops until Terminate or the main form is gone
+    void Terminate() { terminated_ = true; }
+    bool Terminated() const { return terminated_; }
+    void ProcessMessages();
+    void ShowModal(TForm& form);  // returns when the form has been closed
+
+    // A close request (close button, Alt+F4, Escape): asks OnClose, then acts on its answer.
+    void RequestClose(TForm& form);
+    // Destroys the form once: OnDestroy, then its window. A destroyed main form ends Run.
+    void DestroyForm(TForm& form);
+    void KeyPress(TForm& form, char& key);
+
+    Answer MessageBox(BoxKind kind, const std::string& text);  // caption: Title
+    TForm* MainForm() const { return mainForm_; }
+    void* MainWindowHandle() const { return mainForm_ ? mainForm_->NativeHandle : nullptr; }
+    std::optional<platform::Rect> WorkArea() { return backend_->WorkArea(); }
+    ScreenSize Screen() { return backend_->Screen(); }
+    void SetArrowCursor() { backend_->SetArrowCursor(); }
+    Backend& GetBackend() { return *backend_; }
+
+    std::string Title;
+
+private:
+    void FireDueTimers();
+    double SecondsToNextTimer() const;
+    bool Alive(const TForm& form) const;
+
+    std::unique_ptr<Backend> backend_;
+    std::vector<TForm*> forms_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+};
+
+// The process's application object, set while one exists.
+Application* CurrentApplication();
+
+// "AtualizaTerminalQOR7.exe" gives "Atualizaterminalqor7": the file name up to its first dot,
+// first character as it stands, the rest lower case.
+std::string ApplicationTitleFor(const std::string& executablePath);
+
+}  // namespace ui
