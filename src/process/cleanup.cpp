@@ -1,0 +1,20 @@
+#include "process/cleanup.h"
+
+#include "platform/text.h"
+
+namespace process {
+
+void ApagaAntigos(platform::FileSystem& files, const std::string& Caminho, const ReportFn& report) {
+    for (std::string_view mask : ArquivosAntigos) ExcluirArq(files, Caminho + std::string(mask), report);
+}
+
+void ExcluirArq(platform::FileSystem& files, const std::string& caminho, const ReportFn& report) {
+    const std::string folder = platform::folderPart(caminho);
+    for (const platform::DirEntry& entry : files.find(caminho)) {
+        if (entry.attributes & platform::attr::Directory) continue;
+        const std::string fullName = folder + entry.name;
+        if (!files.deleteFile(fullName)) report(std::string(NaoConseguiExcluir) + fullName);
+    }
+}
+
+}  // namespace process
