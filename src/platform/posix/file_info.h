@@ -1,0 +1,48 @@
+// What Windows would report about a Linux file: its attribute bits and its DOS time.
+#pragma once
+
+#include <sys/stat.h>
+
+#include <cstdint>
+#include <ctime>
+#include <optional>
+#include <string>
+
+namespace platform::posix {
+
+// Attributes of the entry `name` whose link status is `linkStatus`; `target` is the status of
+// what it points to (none for a dangling link).
+uint32_t attributesOf(const std::string& name, const struct stat& linkStatus, const struct stat* target);
+
+// Attributes of a native path (links followed, the link bit added); none when it does not exist.
+std::optional<uint32_t> attributesOfPath(const std::string& nativePath);
+
+bool isReadOnly(const struct stat& st);
+
+// Local time of `seconds` in packed DOS form; none outside 1980..2107.
+std::optional<uint32_t> dosTimeOf(time_t seconds);
+// The time_t of a packed DOS local time; none when the system cannot convert it.
+std::optional<time_t> timeOfDos(uint32_t dosTime);
+
+// An owned file descriptor, closed on every path.
+class Fd {
+public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    ~Fd() { reset(); }
+    Fd(const Fd&) = delete;
+    Fd& operator=(const Fd&) = delete;
+    Fd(Fd&& other) noexcept : fd_(other.release()) {}
+    int get() const { return fd_; }
+    explicit operator bool() const { return fd_ >= 0; }
+    int release() {
+        int fd = fd_;
+        fd_ = -1;
+        return fd;
+    }
+    void reset(int fd = -1);
+
+private:
+    int fd_;
+};
+
+}  // namespace platform::posix

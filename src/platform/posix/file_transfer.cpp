@@ -1,0 +1,146 @@
+#include "platform/posix/file_transfer.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/posix/file_info.h"
+#include "platform/posix/paths.h"
+
+namespace platform::posix {
+
+namespace {
+
+bool sameEntry(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// A temporary file beside the target, removed unless it was moved into place.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& folder) {
+        std::string pattern = folder + "/.~atu-XXXXXX.tmp";
+        fd_.reset(::mkostemps(pattern.data(), 4, O_CLOEXEC));
+        if (fd_) path_ = pattern;
+    }
+    ~TemporaryFile() {
+        fd_.reset();
+        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool valid() const { return static_cast<bool>(fd_); }
+    int fd() const { return fd_.get(); }
+    const std::string& path() const { return path_; }
+    bool close() { return ::close(fd_.release()) == 0; }
+    void commit() { committed_ = true; }
+
+private:
+    Fd fd_;
+    std::string path_;
+    bool committed_ = false;
+};
+
+bool writeAll(int fd, const char* data, ssize_t count) {
+    while (count > 0) {
+        ssize_t put = ::write(fd, data, static_cast<size_t>(count));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        data += put;
+        count -= put;
+    }
+    return true;
+}
+
+bool copyByReading(int from, int to) {
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(from, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        if (!writeAll(to, buffer, got)) return false;
+    }
+}
+
+// The kernel copies in place where it can; other file systems take the read/write loop.
+bool copyContents(int from, int to) {
+    for (;;) {
+        ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (copied == 0) return true;
+        if (copied > 0) continue;
+        if (errno == EINTR) continue;
+        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
+            return copyByReading(from, to);
+        return false;
+    }
+}
+
+bool renameNoReplace(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return false;
+    // File systems without the no-replace flag: a hard link fails just as safely on a target.
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    if (::unlink(from.c_str()) == 0) return true;
+    ::unlink(to.c_str());
+    return false;
+}
+
+bool targetRefused(const std::string& to, bool failIfExists) {
+    struct stat st;
+    if (::stat(to.c_str(), &st) != 0) return false;
+    return failIfExists || S_ISDIR(st.st_mode) || isReadOnly(st);
+}
+
+// Across file systems a move is a safe copy followed by the removal of the source; when the
+// source cannot be removed the copy is taken back, so that nothing changed.
+bool moveByCopying(const std::string& from, const std::string& to, bool replace) {
+    struct stat st;
+    if (::stat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+    if (!copyFileSafely(from, to, !replace)) return false;
+    if (::unlink(from.c_str()) == 0) return true;
+    if (!replace) ::unlink(to.c_str());
+    return false;
+}
+
+}  // namespace
+
+bool copyFileSafely(const std::string& from, const std::string& to, bool failIfExists) {
+    Fd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat src, dst;
+    if (!source || ::fstat(source.get(), &src) != 0 || !S_ISREG(src.st_mode)) return false;
+    if (::stat(to.c_str(), &dst) == 0 && sameEntry(src, dst)) return false;  // a file onto itself
+    if (targetRefused(to, failIfExists)) return false;
+
+    TemporaryFile temp(nativeFolderOf(to));
+    if (!temp.valid() || !copyContents(source.get(), temp.fd())) return false;
+    struct timespec times[2] = {src.st_atim, src.st_mtim};
+    if (::fchmod(temp.fd(), src.st_mode & 07777) != 0 || ::futimens(temp.fd(), times) != 0) return false;
+    if (::fdatasync(temp.fd()) != 0 || !temp.close()) return false;
+
+    bool placed = failIfExists ? renameNoReplace(temp.path(), to) : ::rename(temp.path().c_str(), to.c_str()) == 0;
+    if (placed) temp.commit();
+    return placed;
+}
+
+bool moveWithoutReplacing(const std::string& from, const std::string& to) {
+    struct stat src, dst;
+    if (::lstat(from.c_str(), &src) != 0) return false;
+    if (::lstat(to.c_str(), &dst) == 0 && !sameEntry(src, dst)) return false;
+    if (from == to) return true;
+    if (renameNoReplace(from, to)) return true;
+    return errno == EXDEV && moveByCopying(from, to, false);
+}
+
+bool moveReplacing(const std::string& from, const std::string& to) {
+    struct stat src;
+    if (::lstat(from.c_str(), &src) != 0) return false;
+    if (targetRefused(to, false)) return false;
+    if (::rename(from.c_str(), to.c_str()) == 0) return true;
+    return errno == EXDEV && moveByCopying(from, to, true);
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,63 @@
+#include "platform/posix/posix_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace platform::posix {
+
+int64_t PosixFile::read(void* buffer, int64_t count) {
+    if (count < 0) return -1;
+    ssize_t got;
+    do got = ::read(fd_.get(), buffer, static_cast<size_t>(count));
+    while (got < 0 && errno == EINTR);
+    return got;
+}
+
+int64_t PosixFile::write(const void* buffer, int64_t count) {
+    if (count < 0) return -1;
+    const char* bytes = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    // A short write is not a failure: go on until everything is written or an error comes.
+    while (done < count) {
+        ssize_t put = ::write(fd_.get(), bytes + done, static_cast<size_t>(count - done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return -1;
+        done += put;
+    }
+    return done;
+}
+
+bool PosixFile::flush() { return ::fdatasync(fd_.get()) == 0; }
+
+std::optional<uint32_t> PosixFile::lastWriteDos() {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0) return std::nullopt;
+    return dosTimeOf(st.st_mtime);
+}
+
+bool PosixFile::setLastWriteDos(uint32_t dosTime) {
+    std::optional<time_t> seconds = timeOfDos(dosTime);
+    if (!seconds) return false;
+    struct timespec times[2] = {{0, UTIME_OMIT}, {*seconds, 0}};
+    return ::futimens(fd_.get(), times) == 0;
+}
+
+std::unique_ptr<File> openForReading(const std::string& nativePath) {
+    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd));
+}
+
+std::unique_ptr<File> createOrTruncate(const std::string& nativePath) {
+    struct stat st;
+    if (::stat(nativePath.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return nullptr;
+    Fd fd(::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd));
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,185 @@
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "platform/posix/file_info.h"
+#include "platform/posix/file_transfer.h"
+#include "platform/posix/paths.h"
+#include "platform/posix/posix_file.h"
+#include "platform/posix/wildcard.h"
+#include "platform/text.h"
+
+namespace platform::posix {
+
+namespace {
+
+struct DirCloser {
+    void operator()(DIR* dir) const { ::closedir(dir); }
+};
+
+// The entry `name` of the open folder `dirFd`, as the Windows search reports it.
+std::optional<DirEntry> describeEntry(int dirFd, const std::string& name) {
+    struct stat link, target;
+    if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
+    bool reachable = ::fstatat(dirFd, name.c_str(), &target, 0) == 0;
+    const struct stat& timed = reachable ? target : link;
+    DirEntry entry;
+    entry.name = name;
+    entry.attributes = attributesOf(name, link, reachable ? &target : nullptr);
+    entry.size = S_ISREG(timed.st_mode) ? static_cast<uint64_t>(timed.st_size) : 0;
+    entry.dosTime = dosTimeOf(timed.st_mtime);
+    return entry;
+}
+
+bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
+
+std::vector<DirEntry> searchFolder(const std::string& folder, const std::string& namePattern) {
+    std::vector<DirEntry> found;
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return found;
+    while (dirent* item = ::readdir(dir.get())) {
+        std::string name = item->d_name;
+        if (isDotEntry(name) || !matchesPattern(namePattern, name)) continue;
+        if (auto entry = describeEntry(::dirfd(dir.get()), name)) found.push_back(std::move(*entry));
+    }
+    // Folder order on Linux is hash order: report names sorted as an NTFS folder lists them.
+    std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
+        std::string ua = upperAscii(a.name), ub = upperAscii(b.name);
+        return ua != ub ? ua < ub : a.name < b.name;
+    });
+    return found;
+}
+
+std::optional<struct stat> statusOf(const std::string& path) {
+    struct stat st;
+    if (::stat(resolvePath(path).c_str(), &st) != 0) return std::nullopt;
+    return st;
+}
+
+// The nearest existing folder of a native path: the path itself, or the closest folder above it.
+std::optional<std::string> nearestFolder(std::string native) {
+    for (;;) {
+        struct stat st;
+        if (::stat(native.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? native : nativeFolderOf(native);
+        if ((errno != ENOENT && errno != ENOTDIR) || native == "/" || native == ".") return std::nullopt;
+        native = nativeFolderOf(native);
+    }
+}
+
+// Where a move should put the file: a change of letter case only keeps the name as written.
+std::string moveTarget(const std::string& resolvedFrom, const std::string& to) {
+    std::string resolvedTo = resolvePath(to);
+    struct stat a, b;
+    if (::lstat(resolvedFrom.c_str(), &a) == 0 && ::lstat(resolvedTo.c_str(), &b) == 0 && a.st_dev == b.st_dev &&
+        a.st_ino == b.st_ino)
+        return nativeFolderOf(resolvedTo) + "/" + nativeNameOf(toNativeSeparators(to));
+    return resolvedTo;
+}
+
+}  // namespace
+
+std::vector<DirEntry> PosixFileSystem::find(const std::string& pattern) {
+    std::string native = toNativeSeparators(pattern);
+    std::string namePattern = nativeNameOf(native);
+    if (namePattern.empty() || isDotEntry(namePattern)) return {};
+    size_t slash = native.find_last_of('/');
+    std::string folder = slash == std::string::npos ? "." : resolvePath(native.substr(0, slash + 1));
+    if (hasWildcards(namePattern)) return searchFolder(folder, namePattern);
+
+    std::string resolved = resolvePath(native);
+    std::string name = nativeNameOf(resolved);
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return {};
+    std::optional<DirEntry> entry = describeEntry(::dirfd(dir.get()), name);
+    if (!entry) return {};
+    return {*entry};
+}
+
+std::optional<uint32_t> PosixFileSystem::attributes(const std::string& path) {
+    return attributesOfPath(resolvePath(path));
+}
+
+bool PosixFileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    std::string native = resolvePath(path);
+    struct stat st;
+    if (::stat(native.c_str(), &st) != 0) return false;
+    mode_t mode = st.st_mode & 07777;
+    // Only read-only has a place in Linux permissions; the other bits cannot be stored.
+    if (attributes & attr::ReadOnly)
+        mode &= ~static_cast<mode_t>(S_IWUSR | S_IWGRP | S_IWOTH);
+    else if (isReadOnly(st))
+        mode |= S_IWUSR;
+    return mode == (st.st_mode & 07777) || ::chmod(native.c_str(), mode) == 0;
+}
+
+bool PosixFileSystem::fileExists(const std::string& path) {
+    auto st = statusOf(path);
+    return st && !S_ISDIR(st->st_mode);
+}
+
+bool PosixFileSystem::dirExists(const std::string& path) {
+    auto st = statusOf(path);
+    return st && S_ISDIR(st->st_mode);
+}
+
+std::optional<uint32_t> PosixFileSystem::lastWriteDos(const std::string& path) {
+    auto st = statusOf(path);
+    if (!st) return std::nullopt;
+    return dosTimeOf(st->st_mtime);
+}
+
+std::optional<uint64_t> PosixFileSystem::fileSize(const std::string& path) {
+    auto st = statusOf(path);
+    if (!st) return std::nullopt;
+    return S_ISREG(st->st_mode) ? static_cast<uint64_t>(st->st_size) : 0;
+}
+
+bool PosixFileSystem::createDirectory(const std::string& path) {
+    return ::mkdir(resolvePath(path).c_str(), 0777) == 0;
+}
+
+bool PosixFileSystem::deleteFile(const std::string& path) {
+    std::string native = resolvePath(path);
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+    // A link is removed as the link it is; a read-only file stays, as on Windows.
+    if (!S_ISLNK(st.st_mode) && isReadOnly(st)) return false;
+    return ::unlink(native.c_str()) == 0;
+}
+
+bool PosixFileSystem::moveFile(const std::string& from, const std::string& to) {
+    std::string source = resolvePath(from);
+    return moveWithoutReplacing(source, moveTarget(source, to));
+}
+
+bool PosixFileSystem::replaceFile(const std::string& from, const std::string& to) {
+    return moveReplacing(resolvePath(from), resolvePath(to));
+}
+
+bool PosixFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    return copyFileSafely(resolvePath(from), resolvePath(to), failIfExists);
+}
+
+int64_t PosixFileSystem::freeSpace(const std::string& path) {
+    std::string native = resolvePath(path);
+    if (native.empty()) native = ".";
+    std::optional<std::string> folder = nearestFolder(native);
+    struct statvfs fs;
+    if (!folder || ::statvfs(folder->c_str(), &fs) != 0) return -1;
+    return static_cast<int64_t>(fs.f_bavail) * static_cast<int64_t>(fs.f_frsize);
+}
+
+std::unique_ptr<File> PosixFileSystem::openRead(const std::string& path) { return openForReading(resolvePath(path)); }
+
+std::unique_ptr<File> PosixFileSystem::createExclusive(const std::string& path) {
+    return createOrTruncate(resolvePath(path));
+}
+
+}  // namespace platform::posix

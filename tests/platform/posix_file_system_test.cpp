@@ -1,0 +1,266 @@
+// The POSIX file system on real temporary folders: it must answer as a Windows one would.
+#include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+
+#include "platform/dos_time.h"
+#include "platform/platform.h"
+#include "platform/posix/posix_file_system.h"
+#include "support/temp_dir.h"
+
+namespace fs = std::filesystem;
+using platform::DirEntry;
+using testing_support::TempDir;
+
+namespace {
+
+class PosixFileSystemTest : public ::testing::Test {
+protected:
+    platform::posix::PosixFileSystem files;
+    TempDir dir;
+
+    std::string at(const std::string& relative) const { return dir.folder() + relative; }
+    // The same path written the Windows way, with backslashes after the temporary folder.
+    std::string windowsForm(std::string relative) const {
+        std::replace(relative.begin(), relative.end(), '/', '\\');
+        return dir.folder() + relative;
+    }
+    std::vector<std::string> names(const std::vector<DirEntry>& entries) const {
+        std::vector<std::string> out;
+        for (const auto& e : entries) out.push_back(e.name);
+        return out;
+    }
+    std::vector<std::string> folderListing() const {
+        std::vector<std::string> out;
+        for (const auto& e : fs::directory_iterator(dir.path())) out.push_back(e.path().filename().string());
+        std::sort(out.begin(), out.end());
+        return out;
+    }
+    uint32_t dos(int y, int mo, int d, int h, int mi, int s) const {
+        return *platform::packDosDateTime({y, mo, d, h, mi, s});
+    }
+    void setTime(const std::string& path, uint32_t dosTime) {
+        auto file = files.openRead(path);
+        ASSERT_TRUE(file);
+        ASSERT_TRUE(file->setLastWriteDos(dosTime));
+    }
+};
+
+TEST_F(PosixFileSystemTest, ResolvesEveryComponentIgnoringCaseWithEitherSeparator) {
+    dir.write("Sub/Folder/abc.TXT", "x");
+    EXPECT_TRUE(files.fileExists(windowsForm("SUB/folder/ABC.txt")));
+    EXPECT_TRUE(files.dirExists(windowsForm("sub/FOLDER")));
+    EXPECT_FALSE(files.fileExists(windowsForm("sub/FOLDER")));
+    EXPECT_FALSE(files.dirExists(windowsForm("sub/folder/abc.txt")));
+    EXPECT_FALSE(files.fileExists(at("sub/other/abc.txt")));
+    EXPECT_EQ(files.fileSize(at("SUB\\FOLDER\\ABC.TXT")), 1u);
+}
+
+TEST_F(PosixFileSystemTest, NewFileTakesNameAsWrittenInsideTheExistingFolder) {
+    dir.write("Progs/keep.txt", "");
+    {
+        auto file = files.createExclusive(windowsForm("PROGS/NovoArq.DAT"));
+        ASSERT_TRUE(file);
+        EXPECT_EQ(file->write("abc", 3), 3);
+    }
+    EXPECT_EQ(dir.read("Progs/NovoArq.DAT"), "abc");
+    EXPECT_FALSE(fs::exists(dir / "PROGS"));
+}
+
+TEST_F(PosixFileSystemTest, ReplacingDifferentCaseNameReplacesTheExistingEntry) {
+    dir.write("qor7.exe", "old");
+    std::string source = dir.write("src/QOR7.EXE", "new");
+    ASSERT_TRUE(files.copyFile(source, at("QOR7.EXE"), false));
+    EXPECT_EQ(dir.read("qor7.exe"), "new");
+    EXPECT_FALSE(fs::exists(dir / "QOR7.EXE"));
+    EXPECT_FALSE(files.copyFile(source, at("QOR7.EXE"), true));  // it exists, whatever its case
+}
+
+TEST_F(PosixFileSystemTest, FindMatchesWildcardsInTheLastComponentIgnoringCase) {
+    for (const char* name : {"ABC7.BPL", "x7.bpl", "abc7.bplx", "abc6.bpl", "QOR7", "QOR7.EXE", "QOR77.EXE"})
+        dir.write(std::string("Pkg/") + name, "");
+    EXPECT_EQ(names(files.find(windowsForm("pkg/*7.bpl"))), (std::vector<std::string>{"ABC7.BPL", "x7.bpl"}));
+    EXPECT_EQ(names(files.find(windowsForm("PKG/QOR7*"))),
+              (std::vector<std::string>{"QOR7", "QOR7.EXE", "QOR77.EXE"}));  // "*" matches none too
+    EXPECT_EQ(names(files.find(windowsForm("pkg/qor?.exe"))), (std::vector<std::string>{"QOR7.EXE"}));
+    EXPECT_EQ(names(files.find(windowsForm("pkg/qor7.*"))), (std::vector<std::string>{"QOR7", "QOR7.EXE"}));
+    EXPECT_EQ(files.find(windowsForm("pkg/*")).size(), 7u);
+    EXPECT_EQ(files.find(windowsForm("pkg/*.*")).size(), 7u);
+    EXPECT_TRUE(files.find(windowsForm("pkg/*.dll")).empty());
+    EXPECT_TRUE(files.find(windowsForm("missing/*")).empty());
+}
+
+TEST_F(PosixFileSystemTest, FindWithoutWildcardsReportsTheOneEntryAsTheFolderSpellsIt) {
+    dir.write("Modulos.Dat", "12345");
+    auto found = files.find(at("MODULOS.DAT"));
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].name, "Modulos.Dat");
+    EXPECT_EQ(found[0].size, 5u);
+    EXPECT_EQ(found[0].attributes, platform::attr::Archive);
+    EXPECT_TRUE(files.find(at("NADA.DAT")).empty());
+}
+
+TEST_F(PosixFileSystemTest, FindReportsEveryKindOfEntryWithItsAttributes) {
+    dir.write("plain.txt", "abc");
+    dir.write(".hidden", "");
+    fs::create_directory(dir / "Folder");
+    fs::create_symlink(dir / "plain.txt", dir / "link.txt");
+    fs::create_symlink(dir / "nowhere", dir / "dangling");
+    auto entries = files.find(at("*"));
+    ASSERT_EQ(names(entries), (std::vector<std::string>{".hidden", "dangling", "Folder", "link.txt", "plain.txt"}));
+    using namespace platform::attr;
+    EXPECT_EQ(entries[0].attributes, Hidden | Archive);
+    EXPECT_EQ(entries[1].attributes, ReparsePoint);
+    EXPECT_EQ(entries[2].attributes, Directory);
+    EXPECT_EQ(entries[2].size, 0u);
+    EXPECT_EQ(entries[3].attributes, ReparsePoint | Archive);
+    EXPECT_EQ(entries[3].size, 3u);  // the target's size
+    EXPECT_EQ(entries[4].attributes, Archive);
+    EXPECT_EQ(files.attributes(at("LINK.TXT")), ReparsePoint | Archive);
+    EXPECT_EQ(files.attributes(at("folder")), Directory);
+    EXPECT_FALSE(files.attributes(at("none")).has_value());
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyIsTheOwnerWriteBit) {
+    std::string path = dir.write("a.bpl", "");
+    fs::permissions(path, fs::perms::group_write | fs::perms::others_write, fs::perm_options::add);
+    ASSERT_TRUE(files.setAttributes(path, platform::attr::ReadOnly | platform::attr::Hidden));
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_EQ(files.attributes(path), platform::attr::ReadOnly | platform::attr::Archive);
+    ASSERT_TRUE(files.setAttributes(path, platform::attr::Archive));
+    EXPECT_EQ(files.attributes(path), platform::attr::Archive);
+    EXPECT_FALSE(files.setAttributes(at("none"), 0));
+}
+
+TEST_F(PosixFileSystemTest, DeleteRefusesReadOnlyFilesAndFolders) {
+    std::string locked = dir.write("locked.dll", "");
+    std::string free = dir.write("free.dll", "");
+    fs::create_directory(dir / "Folder");
+    ASSERT_TRUE(files.setAttributes(locked, platform::attr::ReadOnly));
+    EXPECT_FALSE(files.deleteFile(locked));
+    EXPECT_TRUE(fs::exists(locked));
+    EXPECT_FALSE(files.deleteFile(at("folder")));
+    EXPECT_TRUE(fs::exists(dir / "Folder"));
+    EXPECT_TRUE(files.deleteFile(at("FREE.DLL")));
+    EXPECT_FALSE(fs::exists(free));
+    EXPECT_FALSE(files.deleteFile(at("FREE.DLL")));
+    ASSERT_TRUE(files.setAttributes(locked, 0));
+    EXPECT_TRUE(files.deleteFile(locked));
+}
+
+TEST_F(PosixFileSystemTest, MoveNeverReplacesButReplaceDoes) {
+    std::string a = dir.write("a.txt", "A");
+    std::string b = dir.write("b.txt", "B");
+    EXPECT_FALSE(files.moveFile(a, at("B.TXT")));
+    EXPECT_EQ(dir.read("a.txt"), "A");
+    EXPECT_EQ(dir.read("b.txt"), "B");
+    EXPECT_TRUE(files.moveFile(at("A.TXT"), at("c.txt")));
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"b.txt", "c.txt"}));
+    EXPECT_TRUE(files.moveFile(at("c.txt"), at("C.TXT")));  // a change of case only
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"C.TXT", "b.txt"}));
+    EXPECT_TRUE(files.replaceFile(at("c.txt"), at("B.TXT")));
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"b.txt"}));
+    EXPECT_EQ(dir.read("b.txt"), "A");
+    EXPECT_FALSE(files.moveFile(at("none"), at("d.txt")));
+}
+
+TEST_F(PosixFileSystemTest, ReplaceRefusesReadOnlyTargetAsWindowsDoes) {
+    std::string a = dir.write("a.txt", "A");
+    std::string b = dir.write("b.txt", "B");
+    ASSERT_TRUE(files.setAttributes(b, platform::attr::ReadOnly));
+    EXPECT_FALSE(files.replaceFile(a, b));
+    EXPECT_EQ(dir.read("b.txt"), "B");
+    EXPECT_EQ(dir.read("a.txt"), "A");
+}
+
+TEST_F(PosixFileSystemTest, CopyKeepsContentExecutableBitAndTime) {
+    std::string program = dir.write("server/MODULO.EXE", std::string(100000, 'z'));
+    fs::permissions(program, fs::perms::owner_exec | fs::perms::group_exec, fs::perm_options::add);
+    uint32_t when = dos(2021, 6, 15, 13, 45, 30);
+    setTime(program, when);
+    fs::create_directory(dir / "terminal");
+    ASSERT_TRUE(files.copyFile(windowsForm("SERVER/modulo.exe"), windowsForm("terminal/MODULO.EXE"), true));
+    EXPECT_EQ(dir.read("terminal/MODULO.EXE"), std::string(100000, 'z'));
+    EXPECT_EQ(fs::status(dir / "terminal/MODULO.EXE").permissions(), fs::status(program).permissions());
+    EXPECT_EQ(files.lastWriteDos(at("terminal/modulo.exe")), when);
+    EXPECT_EQ(names(files.find(at("terminal/*"))), (std::vector<std::string>{"MODULO.EXE"}));
+}
+
+TEST_F(PosixFileSystemTest, CopyRefusalsLeaveTargetAndFolderUntouched) {
+    std::string source = dir.write("new.dll", "new");
+    std::string target = dir.write("old.dll", "old");
+    EXPECT_FALSE(files.copyFile(source, target, true));
+    ASSERT_TRUE(files.setAttributes(target, platform::attr::ReadOnly));
+    EXPECT_FALSE(files.copyFile(source, target, false));
+    EXPECT_FALSE(files.copyFile(at("missing.dll"), at("x.dll"), false));
+    EXPECT_FALSE(files.copyFile(source, source, false));
+    EXPECT_EQ(dir.read("old.dll"), "old");
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"new.dll", "old.dll"}));
+}
+
+TEST_F(PosixFileSystemTest, CopyFailingMidwayRemovesItsTemporaryFile) {
+    dir.write("old.dll", "old");
+    // Reading our own memory from address 0 fails after the source opened as a regular file.
+    EXPECT_FALSE(files.copyFile("/proc/self/mem", at("old.dll"), false));
+    EXPECT_EQ(dir.read("old.dll"), "old");
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"old.dll"}));
+}
+
+TEST_F(PosixFileSystemTest, DosTimesRoundTripAndOutOfRangeGivesNone) {
+    std::string path = dir.write("t.dat", "");
+    for (uint32_t when : {dos(1980, 1, 1, 0, 0, 0), dos(2003, 1, 20, 8, 5, 2), dos(2024, 7, 1, 23, 59, 58)}) {
+        setTime(path, when);
+        EXPECT_EQ(files.lastWriteDos(path), when);
+        EXPECT_EQ(files.find(path).at(0).dosTime, when);
+    }
+    struct timespec times[2] = {{0, UTIME_OMIT}, {86400 * 365, 0}};  // 1971
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+    EXPECT_FALSE(files.lastWriteDos(path).has_value());
+    EXPECT_FALSE(files.find(path).at(0).dosTime.has_value());
+    EXPECT_FALSE(files.lastWriteDos(at("none")).has_value());
+}
+
+TEST_F(PosixFileSystemTest, FreeSpaceOfNearestExistingFolder) {
+    EXPECT_GT(files.freeSpace(at("not/yet/created/file.exe")), 0);
+    EXPECT_GT(files.freeSpace(dir.folder()), 0);
+    EXPECT_EQ(files.freeSpace(at(std::string(300, 'n') + "/file.exe")), -1);  // name too long to query
+}
+
+TEST_F(PosixFileSystemTest, FilesReadWriteAndCloseOnEveryPath) {
+    {
+        auto out = files.createExclusive(at("data.bin"));
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out->write("hello", 5), 5);
+        EXPECT_TRUE(out->flush());
+    }
+    {
+        auto out = files.createExclusive(at("DATA.BIN"));  // emptied, same entry
+        ASSERT_TRUE(out);
+        EXPECT_EQ(out->write("hi", 2), 2);
+    }
+    auto in = files.openRead(at("Data.Bin"));
+    ASSERT_TRUE(in);
+    char buffer[8];
+    EXPECT_EQ(in->read(buffer, sizeof buffer), 2);
+    EXPECT_EQ(in->read(buffer, sizeof buffer), 0);
+    EXPECT_EQ(folderListing(), (std::vector<std::string>{"data.bin"}));
+    EXPECT_FALSE(files.openRead(at("none")));
+    EXPECT_FALSE(files.openRead(dir.folder()));
+    ASSERT_TRUE(files.setAttributes(at("data.bin"), platform::attr::ReadOnly));
+    EXPECT_FALSE(files.createExclusive(at("data.bin")));
+}
+
+TEST_F(PosixFileSystemTest, CreateDirectoryMakesOneLevelOnly) {
+    EXPECT_TRUE(files.createDirectory(at("Novo")));
+    EXPECT_FALSE(files.createDirectory(at("NOVO")));  // exists, whatever its case
+    EXPECT_FALSE(files.createDirectory(at("a/b")));
+    EXPECT_TRUE(files.createDirectory(windowsForm("novo/Sub")));
+    EXPECT_TRUE(fs::is_directory(dir / "Novo/Sub"));
+}
+
+}  // namespace
