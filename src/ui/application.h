@@ -34,6 +34,8 @@ public:
     virtual std::optional<platform::Rect> WorkArea() = 0;
     virtual ScreenSize Screen() = 0;
     virtual void SetArrowCursor() {}
+    // False when nobody can answer a window: a form that waits for a person closes at once.
+    virtual bool Interactive() const { return true; }
     // Close requests from the window system arrive through Application::RequestClose.
 };
 
@@ -59,6 +61,10 @@ public:
     void RequestClose(TForm& form);
     // Destroys the form once: OnDestroy, then its window. A destroyed main form ends Run.
     void DestroyForm(TForm& form);
+    // Destroys every form still open, newest first, as the application does when it ends.
+    void DestroyAllForms();
+    // The form object is going away: its window goes, its handlers are not called.
+    void Forget(TForm& form);
     void KeyPress(TForm& form, char& key);
 
     Answer MessageBox(BoxKind kind, const std::string& text);  // caption: Title
@@ -71,13 +77,26 @@ public:
 
     std::string Title;
 
-private:
-    void FireDueTimers();
-    double SecondsToNextTimer() const;
     bool Alive(const TForm& form) const;
 
+private:
+    struct OpenForm {
+        TForm* form;
+        bool shown;
+        bool modal;
+    };
+    OpenForm* Find(const TForm& form);
+    const OpenForm* Find(const TForm& form) const;
+    void Show(TForm& form, bool modal);
+    void Hide(TForm& form);
+    void RefreshShownForms();
+    void FireDueTimers();
+    double SecondsToNextTimer() const;
+    // Without a person to answer: closes the form when no timer could still do something.
+    void CloseWhenNothingScheduled(TForm& form);
+
     std::unique_ptr<Backend> backend_;
-    std::vector<TForm*> forms_;
+    std::vector<OpenForm> forms_;
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
 };

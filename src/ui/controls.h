@@ -108,6 +108,9 @@ public:
     }
 };
 
+// Seconds on the steady clock that timers are scheduled on.
+double SteadySeconds();
+
 // A message timer: ticks every Interval ms while Enabled, on the user-interface thread.
 class TTimer : public TComponent {
 public:
@@ -124,6 +127,9 @@ private:
     bool enabled_ = false;
     double dueAt_ = 0;
 };
+
+// Every timer that exists in the process, in creation order (the application fires them).
+const std::vector<TTimer*>& AllTimers();
 
 struct TTreeNode {
     std::string Text;
@@ -164,6 +170,7 @@ enum class Position { Designed, ScreenCenter };
 class TForm : public TComponent {
 public:
     using TComponent::TComponent;
+    ~TForm() override;  // a form that is still open loses its window, without its OnDestroy
     std::string Caption;
     int Left = 0, Top = 0, ClientWidth = 0, ClientHeight = 0;
     BorderStyle Border = BorderStyle::Sizeable;

@@ -1,0 +1,20 @@
+#include "app/run_state.h"
+
+namespace app {
+
+namespace {
+std::string argumentos[2];
+const std::string vazio;
+}  // namespace
+
+void GuardaArgumentos(int argc, const char* const* argv) {
+    for (int i = 0; i < 2; ++i) argumentos[i] = i + 1 < argc && argv[i + 1] ? argv[i + 1] : "";
+}
+
+const std::string& ParamStr(int index) {
+    return index == 1 || index == 2 ? argumentos[index - 1] : vazio;
+}
+
+bool ModoDesign() { return ParamStr(2) == "design"; }
+
+}  // namespace app

@@ -1,0 +1,22 @@
+// The process-wide run state of the one update run of this process, and the command line.
+// Everything starts empty (false) at program start and lives until the process ends.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace app {
+
+inline std::string ListaAtualizados;  // the updated-files report
+inline std::string ArqOrigem;         // server file of the copy in hand
+inline std::string ArqDestino;        // terminal file of the copy in hand
+inline bool ServidorAberto = false;   // the server program had to be ended
+
+// Keeps the command line; arguments beyond the second are ignored.
+void GuardaArgumentos(int argc, const char* const* argv);
+// Argument 1 or 2 of the command line; a missing argument is empty text.
+const std::string& ParamStr(int index);
+// Argument 2 is exactly "design", letter case included.
+bool ModoDesign();
+
+}  // namespace app

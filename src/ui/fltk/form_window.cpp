@@ -1,0 +1,156 @@
+#include "ui/fltk/form_window.h"
+
+#include <FL/Fl.H>
+#include <FL/fl_draw.H>
+#undef KeyPress  // X11 names that clash with ours (Application::KeyPress, BorderStyle::None)
+#undef None
+
+#include <algorithm>
+
+#include "ui/application.h"
+
+namespace ui {
+
+namespace {
+
+constexpr double kFrameSeconds = 1.0 / 60;
+
+void SetColor(Color color) {
+    fl_color(static_cast<uchar>(color >> 16), static_cast<uchar>(color >> 8), static_cast<uchar>(color));
+}
+
+// The faces of the original design map onto the toolkit's sans-serif family.
+Fl_Font FontFace(const Font& font) { return font.bold ? FL_HELVETICA_BOLD : FL_HELVETICA; }
+
+std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
+
+void OnWindowCallback(Fl_Widget* widget, void*) {
+    // FLTK never closes a window by itself: the application asks the form.
+    auto* window = static_cast<FormWindow*>(widget);
+    Application* application = CurrentApplication();
+    if (application && window->Form()) application->RequestClose(*window->Form());
+}
+
+}  // namespace
+
+FormWindow::FormWindow(TForm& form)
+    : Fl_Double_Window(form.Left, form.Top, std::max(form.Width(), 1), std::max(form.Height(), 1)),
+      form_(&form) {
+    end();
+    copy_label(form.Caption.c_str());
+    if (form.Border == BorderStyle::None) border(0);
+    callback(OnWindowCallback);
+}
+
+void FormWindow::SyncGeometry() {
+    if (!form_) return;
+    const int width = std::max(form_->Width(), 1), height = std::max(form_->Height(), 1);
+    if (x() != form_->Left || y() != form_->Top || w() != width || h() != height)
+        resize(form_->Left, form_->Top, width, height);
+}
+
+void FormWindow::RequestRepaint(double now) {
+    if (now - lastRepaint_ < kFrameSeconds) {
+        stale_ = true;
+        return;
+    }
+    stale_ = false;
+    lastRepaint_ = now;
+    redraw();
+}
+
+void FormWindow::RepaintIfStale() {
+    if (!stale_) return;
+    stale_ = false;
+    lastRepaint_ = SteadySeconds();
+    redraw();
+}
+
+void FormWindow::draw() {
+    if (!form_) return;
+    SetColor(form_->BackgroundColor);
+    fl_rectf(0, 0, w(), h());
+    for (const TControl* control : form_->Controls()) {
+        if (!control->Visible) continue;
+        if (auto* image = dynamic_cast<const TImage*>(control)) DrawImage(*image);
+        else if (auto* label = dynamic_cast<const TLabel*>(control)) DrawLabel(*label);
+        else if (auto* bar = dynamic_cast<const TProgressBar*>(control)) DrawGauge(*bar);
+        else fl_draw_box(FL_THIN_UP_BOX, control->Left, control->Top, control->Width, control->Height, FL_GRAY);
+    }
+}
+
+Fl_RGB_Image* FormWindow::ImageFor(const TImage& image) {
+    const Picture& picture = image.Image;
+    CachedPicture& cached = pictures_[&image];
+    if (cached.image && cached.source == picture.pixels.data() && cached.width == picture.width &&
+        cached.height == picture.height)
+        return cached.image.get();
+    cached.source = picture.pixels.data();
+    cached.width = picture.width;
+    cached.height = picture.height;
+    cached.bytes.clear();
+    cached.bytes.reserve(picture.pixels.size() * 4);
+    for (uint32_t argb : picture.pixels) {
+        cached.bytes.push_back(static_cast<unsigned char>(argb >> 16));
+        cached.bytes.push_back(static_cast<unsigned char>(argb >> 8));
+        cached.bytes.push_back(static_cast<unsigned char>(argb));
+        cached.bytes.push_back(static_cast<unsigned char>(argb >> 24));
+    }
+    cached.image = std::make_unique<Fl_RGB_Image>(cached.bytes.data(), picture.width, picture.height, 4);
+    return cached.image.get();
+}
+
+void FormWindow::DrawImage(const TImage& image) {
+    if (image.Image.empty()) return;
+    // Unscaled from the top-left corner, cut at the control's box.
+    fl_push_clip(image.Left, image.Top, image.Width, image.Height);
+    ImageFor(image)->draw(image.Left, image.Top);
+    fl_pop_clip();
+}
+
+void FormWindow::DrawLabel(const TLabel& label) {
+    const std::string text = FirstLine(label.Caption);
+    fl_font(FontFace(label.LabelFont), label.LabelFont.height);
+    const int textWidth = static_cast<int>(fl_width(text.c_str()));
+    const int boxWidth = label.AutoSize ? textWidth : label.Width;
+    if (!label.Transparent) {
+        SetColor(form_->BackgroundColor);
+        fl_rectf(label.Left, label.Top, boxWidth, label.Height);
+    }
+    int x = label.Left;
+    if (!label.AutoSize && label.TextAlign == Alignment::Right) x = label.Left + label.Width - textWidth;
+    if (!label.AutoSize && label.TextAlign == Alignment::Center) x = label.Left + (label.Width - textWidth) / 2;
+    if (!label.AutoSize) fl_push_clip(label.Left, label.Top, label.Width, label.Height);
+    SetColor(label.LabelFont.color);
+    fl_draw(text.c_str(), x, label.Top + fl_height() - fl_descent());
+    if (!label.AutoSize) fl_pop_clip();
+}
+
+void FormWindow::DrawGauge(const TProgressBar& bar) {
+    // A single dark border around a white trough; the bar grows from the left.
+    SetColor(0x808080);
+    fl_rect(bar.Left, bar.Top, bar.Width, bar.Height);
+    const int innerX = bar.Left + 1, innerY = bar.Top + 1;
+    const int innerW = std::max(bar.Width - 2, 0), innerH = std::max(bar.Height - 2, 0);
+    SetColor(bar.BackgroundColor);
+    fl_rectf(innerX, innerY, innerW, innerH);
+    const int64_t range = bar.Max() - bar.Min();
+    if (range <= 0) return;
+    const int filled = static_cast<int>(static_cast<double>(bar.Position() - bar.Min()) / range * innerW);
+    SetColor(bar.BarColor);
+    fl_rectf(innerX, innerY, filled, innerH);
+}
+
+int FormWindow::handle(int event) {
+    if (event == FL_KEYBOARD && form_ && form_->OnKeyPress) {
+        char key = Fl::event_key() == FL_Escape ? 27 : (Fl::event_length() > 0 ? Fl::event_text()[0] : 0);
+        if (key != 0) {
+            if (Application* application = CurrentApplication()) application->KeyPress(*form_, key);
+            return 1;
+        }
+    }
+    // An Escape that no key handler took goes on to the window callback: a close request.
+    return Fl_Double_Window::handle(event);
+}
+
+}  // namespace ui

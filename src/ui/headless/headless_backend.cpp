@@ -1,0 +1,90 @@
+#include "ui/headless/headless_backend.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <thread>
+
+namespace ui {
+
+namespace {
+
+const char* KindName(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::Information: return "information";
+        case BoxKind::Error: return "error";
+        case BoxKind::Confirmation: return "confirmation";
+        case BoxKind::Plain: return "plain";
+    }
+    return "plain";
+}
+
+const char* AnswerName(Answer answer) {
+    switch (answer) {
+        case Answer::OK: return "OK";
+        case Answer::Yes: return "Yes";
+        case Answer::No: return "No";
+    }
+    return "OK";
+}
+
+// One status line per change: line breaks inside a caption would split it.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\r' || c == '\n') c = ' ';
+    return text;
+}
+
+}  // namespace
+
+std::string HeadlessBoxBlock(BoxKind kind, const std::string& text, Answer answer) {
+    std::string block = std::string("--- ") + KindName(kind) + "\n";
+    for (char c : text) block += c == '\r' ? '\n' : c;
+    block += std::string("\n--- answer: ") + AnswerName(answer) + "\n";
+    return block;
+}
+
+void HeadlessBackend::ShowForm(TForm& form) {
+    echoed_.try_emplace(&form);
+    Refresh(form);
+}
+
+void HeadlessBackend::DestroyForm(TForm& form) {
+    echoed_.erase(&form);
+    form.NativeHandle = nullptr;
+}
+
+void HeadlessBackend::Refresh(TForm& form) {
+    auto found = echoed_.find(&form);
+    if (found == echoed_.end()) return;
+    auto& captions = found->second;
+    for (const TControl* control : form.Controls()) {
+        const auto* label = dynamic_cast<const TLabel*>(control);
+        if (!label || !label->Visible) continue;  // a hidden label shows nothing to echo
+        auto [entry, added] = captions.try_emplace(label->Name, label->Caption);
+        if (!added && entry->second == label->Caption) continue;
+        entry->second = label->Caption;
+        std::fprintf(stderr, "%s.%s: %s\n", form.Name.c_str(), label->Name.c_str(),
+                     OneLine(label->Caption).c_str());
+    }
+}
+
+void HeadlessBackend::Wait(double seconds) {
+    if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+}
+
+Answer HeadlessBackend::MessageBox(BoxKind kind, const std::string&, const std::string& text) {
+    Answer answer = Answer::OK;
+    if (kind == BoxKind::Confirmation) {
+        const char* confirm = std::getenv("ATUALIZA_CONFIRM");
+        answer = confirm && std::string(confirm) == "yes" ? Answer::Yes : Answer::No;
+    }
+    const std::string block = HeadlessBoxBlock(kind, text, answer);
+    std::fwrite(block.data(), 1, block.size(), stdout);
+    std::fflush(stdout);
+    return answer;
+}
+
+std::unique_ptr<Backend> MakeHeadlessBackend() { return std::make_unique<HeadlessBackend>(); }
+
+}  // namespace ui
