@@ -1,0 +1,60 @@
+#include "platform/posix/posix_system.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "platform/ini_reader.h"
+#include "platform/posix/file_info.h"
+#include "platform/posix/paths.h"
+
+namespace platform::posix {
+
+namespace {
+
+std::optional<std::string> readFileBytes(const std::string& nativePath) {
+    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    std::string bytes;
+    char buffer[8192];
+    for (;;) {
+        ssize_t got = ::read(fd.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) return bytes;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+}  // namespace
+
+std::string PosixSystem::executablePath() {
+    std::string path(4096, '\0');
+    ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
+    if (length <= 0 || static_cast<size_t>(length) >= path.size()) return {};
+    path.resize(static_cast<size_t>(length));
+    return path;
+}
+
+std::string PosixSystem::currentDirectory() {
+    char* current = ::getcwd(nullptr, 0);
+    if (!current) return {};
+    std::string folder = current;
+    std::free(current);
+    return folder.back() == '/' ? folder : folder + "/";
+}
+
+std::optional<Rect> PosixSystem::workArea() { return std::nullopt; }
+
+std::string PosixSystem::profileString(const std::string& file, const std::string& section, const std::string& key,
+                                       const std::string& defaultValue) {
+    std::optional<std::string> bytes = readFileBytes(resolvePath(file));
+    if (!bytes) return defaultValue;
+    return ReadProfileString(*bytes, section, key, defaultValue);
+}
+
+}  // namespace platform::posix

@@ -1,0 +1,18 @@
+// The running program and its surroundings on a Linux workstation.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace platform::posix {
+
+class PosixSystem : public System {
+public:
+    std::string executablePath() override;
+    std::string currentDirectory() override;
+    std::optional<Rect> workArea() override;  // none: on Linux the window toolkit knows it
+    // Our own INI reading over the file's bytes; the default when the file cannot be read.
+    std::string profileString(const std::string& file, const std::string& section, const std::string& key,
+                              const std::string& defaultValue) override;
+};
+
+}  // namespace platform::posix
