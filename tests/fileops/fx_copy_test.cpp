@@ -1,0 +1,262 @@
+// The copy of one file: blocks and progress figures, the space check, the overwrite decision,
+// time and attributes, and that a failed or aborted copy leaves the old destination untouched.
+#include <sys/mount.h>
+
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+#include "fx_fixture.h"
+
+using namespace fileops;
+using namespace fx_testing;
+
+namespace {
+
+std::string Bytes(size_t count) {
+    std::string content(count, '\0');
+    for (size_t i = 0; i < count; ++i) content[i] = static_cast<char>('a' + i % 23);
+    return content;
+}
+
+}  // namespace
+
+class CopyTest : public FileManagerTest {
+protected:
+    CopyTest() { fm.SetOptions(kDefaultFileOptions.With(foOverwrite)); }
+
+    // An existing destination, older than the source, that a failed copy must leave as it was.
+    FileState OldDestination() {
+        Write("dest.bin", "old version");
+        SetAge("dest.bin", 30);
+        return State("dest.bin");
+    }
+    void ExpectUntouched(const FileState& before) {
+        EXPECT_EQ(State("dest.bin"), before);
+        EXPECT_TRUE(TemporaryFiles(dir.path()).empty());
+    }
+};
+
+TEST_F(CopyTest, BlocksReportBytesAndRoundedPercentOncePerWholeBlock) {
+    Write("src.bin", Bytes(20000));
+    SetAge("src.bin", 3);
+    int messageRounds = 0;
+    fm.ProcessMessages = [&] { ++messageRounds; };
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192 41", "progress 16384 82", "progress 20000 100", "end 0"}));
+    EXPECT_EQ(messageRounds, 3);
+    EXPECT_EQ(Read("dest.bin"), Bytes(20000));
+    EXPECT_EQ(native->lastWriteDos(Path("dest.bin")), native->lastWriteDos(Path("src.bin")));
+    EXPECT_EQ(fm.InfoSrc().Size, 20000);
+    EXPECT_TRUE(TemporaryFiles(dir.path()).empty());
+}
+
+TEST_F(CopyTest, EmptySourceGivesAnEmptyDestinationWithoutProgress) {
+    Write("src.bin", "");
+    SetAge("src.bin", 5);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "end 0"}));
+    EXPECT_TRUE(Exists("dest.bin"));
+    EXPECT_EQ(Read("dest.bin"), "");
+    EXPECT_EQ(native->lastWriteDos(Path("dest.bin")), native->lastWriteDos(Path("src.bin")));
+}
+
+TEST_F(CopyTest, ExactMultipleOfTheBlockEndsWithTheLastFullBlock) {
+    Write("src.bin", Bytes(16384));
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192 50", "progress 16384 100", "end 0"}));
+    EXPECT_EQ(Read("dest.bin"), Bytes(16384));
+}
+
+TEST_F(CopyTest, FreeSpaceEqualToTheSizePassesOneByteLessRefuses) {
+    Write("src.bin", Bytes(1000));
+    const FileState before = OldDestination();
+    faulty->SetFreeSpace(999);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "error 7", "end 2"}));
+    ExpectUntouched(before);
+    faulty->SetFreeSpace(1000);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events.back(), "end 0");
+    EXPECT_EQ(Read("dest.bin"), Bytes(1000));
+}
+
+TEST_F(CopyTest, UnreadableFreeSpaceRefusesEvenAnEmptyFileButNotANetworkPath) {
+    Write("src.bin", "");
+    faulty->SetFreeSpace(-1);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "error 7", "end 2"}));
+    EXPECT_FALSE(Exists("dest.bin"));
+    EXPECT_EQ(fm.DiskFreeFor("\\\\server\\qor\\QOR7.EXE"), 2147483647);
+    EXPECT_EQ(fm.DiskFreeFor(Path("dest.bin")), -1);
+    fm.SetOptions(fm.Options().Without(foCheckSpace));
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_TRUE(Exists("dest.bin"));
+}
+
+TEST_F(CopyTest, ExistingDestinationWithoutOverwriteFiresTwiceWithoutHandlerOnceWithOne) {
+    Write("src.bin", Bytes(100));
+    const FileState before = OldDestination();
+    fm.SetOptions(kDefaultFileOptions);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "error 10", "error 10", "end 2"}));
+    ExpectUntouched(before);
+
+    events.clear();
+    bool answer = false;
+    fm.OnOverwrite = [&](TFxFileManager&, bool& canOverwrite) {
+        events.push_back("overwrite?");
+        canOverwrite = answer;
+    };
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "overwrite?", "error 10", "end 2"}));
+    ExpectUntouched(before);
+
+    answer = true;
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(Read("dest.bin"), Bytes(100));
+}
+
+TEST_F(CopyTest, ReadOnlyDestinationIsReplacedAndTakesTheSourceAttributes) {
+    Write("src.bin", "new");
+    Write("dest.bin", "old");
+    MakeReadOnly("dest.bin");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events.back(), "end 0");
+    EXPECT_EQ(Read("dest.bin"), "new");
+    EXPECT_EQ(*native->attributes(Path("dest.bin")) & platform::attr::ReadOnly, 0u);
+
+    MakeReadOnly("src.bin");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_NE(*native->attributes(Path("dest.bin")) & platform::attr::ReadOnly, 0u);
+    fm.SetOptions(fm.Options().Without(foCopyAttr));
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(*native->attributes(Path("dest.bin")) & platform::attr::ReadOnly, 0u);
+}
+
+TEST_F(CopyTest, ShortWriteKeepsTheOldDestinationWhole) {
+    Write("src.bin", Bytes(20000));
+    const FileState before = OldDestination();
+    MakeReadOnly("dest.bin");
+    const FileState readOnly = State("dest.bin");
+    faulty->ShortWriteAtBlock(2);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192 41", "error 6", "end 2"}));
+    EXPECT_EQ(State("dest.bin"), readOnly);
+    EXPECT_TRUE(TemporaryFiles(dir.path()).empty());
+    EXPECT_EQ(before.content, readOnly.content);
+}
+
+TEST_F(CopyTest, AbortAtABlockKeepsTheOldDestinationWhole) {
+    Write("src.bin", Bytes(5 * 8192));
+    const FileState before = OldDestination();
+    fm.OnProgress = [&](TFxFileManager& sender) {
+        events.push_back("progress " + std::to_string(sender.BytesProc()));
+        if (sender.BytesProc() == 2 * 8192) sender.Abort();
+    };
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192", "progress 16384", "end 3"}));
+    EXPECT_EQ(fm.BytesProc(), 16384);
+    ExpectUntouched(before);
+}
+
+TEST_F(CopyTest, LockedDestinationIsReportedAsExistingAndStaysWhole) {
+    Write("src.bin", Bytes(9000));
+    const FileState before = OldDestination();
+    faulty->Lock("dest.bin");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192 91", "progress 9000 100", "error 10", "end 2"}));
+    ExpectUntouched(before);
+}
+
+TEST_F(CopyTest, UnreadableSourceOrFailedReadLeavesTheDestination) {
+    Write("src.bin", Bytes(20000));
+    const FileState before = OldDestination();
+    faulty->MakeUnreadable("src.bin");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "error 4", "end 2"}));
+    ExpectUntouched(before);
+
+    events.clear();
+    auto reading = std::make_shared<testing_support::FaultyFileSystem>(native);
+    reading->FailReadAtBlock(2);
+    TFxFileManager second(reading);
+    second.SetOptions(fm.Options());
+    second.OnError = fm.OnError;
+    second.OnEnd = fm.OnEnd;
+    second.SetSource(Path("src.bin"));
+    second.SetDestination(Path("dest.bin"));
+    EXPECT_TRUE(second.Execute());
+    EXPECT_EQ(events, (Events{"error 4", "end 2"}));
+    ExpectUntouched(before);
+}
+
+TEST_F(CopyTest, HandlerExceptionLeavesExecuteAndCleansUp) {
+    Write("src.bin", Bytes(20000));
+    const FileState before = OldDestination();
+    fm.OnProgress = [](TFxFileManager&) { throw std::runtime_error("window gone"); };
+    EXPECT_THROW(Run("src.bin", "dest.bin"), std::runtime_error);
+    EXPECT_EQ(events, Events{"start"});
+    ExpectUntouched(before);
+}
+
+TEST_F(CopyTest, TemporaryIsFlushedOnceBeforeItReplacesTheDestination) {
+    Write("src.bin", Bytes(100));
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(faulty->FlushCalls(), 1);
+    fm.SetFlushBeforeReplace(false);
+    EXPECT_TRUE(Run("src.bin", "dest2.bin"));
+    EXPECT_EQ(faulty->FlushCalls(), 1);
+}
+
+// A source beyond 2 GiB, sparse so that nothing is stored, with writes discarded: the figures
+// are 64-bit and never negative.
+TEST_F(CopyTest, SourceBeyondTwoGibibytesCountsIn64Bits) {
+    const int64_t size = (int64_t{2} << 30) + 20000;
+    {
+        std::ofstream(dir / "big.bin");
+    }
+    fs::resize_file(dir / "big.bin", static_cast<uintmax_t>(size));
+    faulty->DiscardWrites();
+    faulty->SetFreeSpace(size);
+    int64_t last = 0;
+    int blocks = 0;
+    bool ordered = true;
+    fm.OnProgress = [&](TFxFileManager& sender) {
+        ordered = ordered && sender.BytesProc() > last && sender.Progress() >= 0 && sender.Progress() <= 100;
+        last = sender.BytesProc();
+        ++blocks;
+    };
+    EXPECT_TRUE(Run("big.bin", "copy.bin"));
+    EXPECT_EQ(events.back(), "end 0");
+    EXPECT_EQ(fm.BytesCount(), size);
+    EXPECT_EQ(fm.InfoSrc().Size, size);
+    EXPECT_EQ(fm.BytesProc(), size);
+    EXPECT_EQ(fm.Progress(), 100);
+    EXPECT_EQ(faulty->BytesDiscarded(), size);
+    EXPECT_EQ(blocks, (size + 8191) / 8192);
+    EXPECT_TRUE(ordered);
+}
+
+// A real file system that fills up while the copy writes.
+TEST_F(CopyTest, FullFileSystemKeepsTheOldDestinationWhole) {
+    const fs::path mountPoint = dir / "small";
+    fs::create_directory(mountPoint);
+    if (::mount("tmpfs", mountPoint.c_str(), "tmpfs", 0, "size=1m") != 0)
+        GTEST_SKIP() << "cannot mount a 1 MiB tmpfs here (" << std::strerror(errno) << ")";
+    struct Unmount {
+        fs::path at;
+        ~Unmount() { ::umount(at.c_str()); }
+    } unmount{mountPoint};
+
+    Write("src.bin", Bytes(2 << 20));
+    Write("small/dest.bin", Bytes(300 * 1024));
+    fs::last_write_time(mountPoint / "dest.bin", fs::file_time_type::clock::now() - std::chrono::hours(72));
+    const FileState before = State("small/dest.bin");
+    fm.SetOptions(fm.Options().Without(foCheckSpace));
+    EXPECT_TRUE(Run("src.bin", "small/dest.bin"));
+    EXPECT_EQ(events.back(), "end 2");
+    EXPECT_EQ(events[events.size() - 2], "error 6");
+    EXPECT_EQ(State("small/dest.bin"), before);
+    EXPECT_TRUE(TemporaryFiles(mountPoint).empty());
+}

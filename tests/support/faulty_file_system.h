@@ -1,0 +1,70 @@
+// A file layer for tests that passes every call to a real one and injects the faults a
+// workstation meets: no space, a short write, an unreadable source, a locked destination, a drive
+// whose free space cannot be read. Files are named by their file name, letter case ignored.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/platform.h"
+
+namespace testing_support {
+
+class FaultyFileSystem : public platform::FileSystem {
+public:
+    explicit FaultyFileSystem(std::shared_ptr<platform::FileSystem> inner) : inner_(std::move(inner)) {}
+
+    // freeSpace answers this for every path (-1: the drive cannot be queried).
+    void SetFreeSpace(int64_t bytes) { freeSpace_ = bytes; }
+    // The k-th write (1-based) into each created file stores only half of its block.
+    void ShortWriteAtBlock(int k) { shortWriteAt_ = k; }
+    // The k-th read (1-based) from each opened file reports an error.
+    void FailReadAtBlock(int k) { failReadAt_ = k; }
+    // openRead refuses this file.
+    void MakeUnreadable(const std::string& name) { unreadable_.insert(Key(name)); }
+    // Deleting this file, or replacing or moving anything onto it, is refused (a running program).
+    void Lock(const std::string& name) { locked_.insert(Key(name)); }
+    // Created files take writes without storing them (to copy gigabytes without the disk).
+    void DiscardWrites() { discardWrites_ = true; }
+
+    int64_t BytesDiscarded() const { return *discarded_; }
+    int FlushCalls() const { return *flushes_; }
+
+    std::vector<platform::DirEntry> find(const std::string& pattern) override { return inner_->find(pattern); }
+    std::optional<uint32_t> attributes(const std::string& path) override { return inner_->attributes(path); }
+    bool setAttributes(const std::string& path, uint32_t attributes) override {
+        return inner_->setAttributes(path, attributes);
+    }
+    bool fileExists(const std::string& path) override { return inner_->fileExists(path); }
+    bool dirExists(const std::string& path) override { return inner_->dirExists(path); }
+    std::optional<uint32_t> lastWriteDos(const std::string& path) override { return inner_->lastWriteDos(path); }
+    std::optional<uint64_t> fileSize(const std::string& path) override { return inner_->fileSize(path); }
+    bool createDirectory(const std::string& path) override { return inner_->createDirectory(path); }
+    bool deleteFile(const std::string& path) override;
+    bool moveFile(const std::string& from, const std::string& to) override;
+    bool replaceFile(const std::string& from, const std::string& to) override;
+    bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    int64_t freeSpace(const std::string& path) override;
+    std::unique_ptr<platform::File> openRead(const std::string& path) override;
+    std::unique_ptr<platform::File> createExclusive(const std::string& path) override;
+
+private:
+    static std::string Key(const std::string& path);
+    bool IsLocked(const std::string& path) const { return locked_.count(Key(path)) != 0; }
+
+    std::shared_ptr<platform::FileSystem> inner_;
+    std::optional<int64_t> freeSpace_;
+    std::optional<int> shortWriteAt_;
+    std::optional<int> failReadAt_;
+    std::set<std::string> unreadable_;
+    std::set<std::string> locked_;
+    bool discardWrites_ = false;
+    // Shared with the open files, which may outlive a call.
+    std::shared_ptr<int64_t> discarded_ = std::make_shared<int64_t>(0);
+    std::shared_ptr<int> flushes_ = std::make_shared<int>(0);
+};
+
+}  // namespace testing_support
