@@ -1,0 +1,48 @@
+#include "platform/win32/win32_file.h"
+
+#include "platform/win32/file_times.h"
+
+#include <algorithm>
+
+namespace platform::win32 {
+
+namespace {
+// ReadFile and WriteFile take 32-bit counts; larger requests go in pieces.
+constexpr int64_t kMaxChunk = 1 << 30;
+}  // namespace
+
+int64_t Win32File::read(void* buffer, int64_t count) {
+    if (count < 0) return -1;
+    DWORD got = 0;
+    const auto wanted = static_cast<DWORD>(std::min(count, kMaxChunk));
+    if (!ReadFile(handle_.get(), buffer, wanted, &got, nullptr)) return -1;
+    return got;
+}
+
+int64_t Win32File::write(const void* buffer, int64_t count) {
+    if (count < 0) return -1;
+    const auto* bytes = static_cast<const char*>(buffer);
+    int64_t done = 0;
+    while (done < count) {
+        DWORD wrote = 0;
+        const auto piece = static_cast<DWORD>(std::min(count - done, kMaxChunk));
+        if (!WriteFile(handle_.get(), bytes + done, piece, &wrote, nullptr) || wrote == 0) return -1;
+        done += wrote;
+    }
+    return done;
+}
+
+bool Win32File::flush() { return FlushFileBuffers(handle_.get()) != 0; }
+
+std::optional<uint32_t> Win32File::lastWriteDos() {
+    FILETIME written;
+    if (!GetFileTime(handle_.get(), nullptr, nullptr, &written)) return std::nullopt;
+    return dosFromFileTime(written);
+}
+
+bool Win32File::setLastWriteDos(uint32_t dosTime) {
+    const auto utc = fileTimeFromDos(dosTime);
+    return utc && SetFileTime(handle_.get(), nullptr, nullptr, &*utc) != 0;
+}
+
+}  // namespace platform::win32

@@ -1,0 +1,137 @@
+#include "platform/win32/win32_filesystem.h"
+
+#include "platform/text.h"
+#include "platform/win32/file_times.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/safe_copy.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file.h"
+
+#include <cctype>
+
+namespace platform::win32 {
+
+namespace {
+
+bool isDotEntry(const wchar_t* name) {
+    return name[0] == L'.' && (name[1] == 0 || (name[1] == L'.' && name[2] == 0));
+}
+
+DirEntry entryOf(const WIN32_FIND_DATAW& data) {
+    DirEntry entry;
+    entry.name = fromWide(data.cFileName);
+    entry.attributes = data.dwFileAttributes;
+    entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entry.dosTime = dosFromFileTime(data.ftLastWriteTime);
+    return entry;
+}
+
+std::optional<WIN32_FILE_ATTRIBUTE_DATA> attributeData(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+    return data;
+}
+
+std::unique_ptr<File> openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition) {
+    Handle handle(CreateFileW(toWide(path).c_str(), access, share, nullptr, disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) return nullptr;
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
+}  // namespace
+
+std::vector<DirEntry> Win32FileSystem::find(const std::string& pattern) {
+    std::vector<DirEntry> entries;
+    WIN32_FIND_DATAW data;
+    FindHandle search(FindFirstFileW(toWide(pattern).c_str(), &data));
+    if (!search.valid()) return entries;
+    do {
+        if (!isDotEntry(data.cFileName)) entries.push_back(entryOf(data));
+    } while (FindNextFileW(search.get(), &data));
+    return entries;
+}
+
+std::optional<uint32_t> Win32FileSystem::attributes(const std::string& path) {
+    const DWORD found = GetFileAttributesW(toWide(path).c_str());
+    if (found == INVALID_FILE_ATTRIBUTES) return std::nullopt;
+    return found;
+}
+
+bool Win32FileSystem::setAttributes(const std::string& path, uint32_t attributes) {
+    return SetFileAttributesW(toWide(path).c_str(), attributes) != 0;
+}
+
+bool Win32FileSystem::fileExists(const std::string& path) {
+    const auto found = attributes(path);
+    return found && !(*found & attr::Directory);
+}
+
+bool Win32FileSystem::dirExists(const std::string& path) {
+    const auto found = attributes(path);
+    return found && (*found & attr::Directory);
+}
+
+std::optional<uint32_t> Win32FileSystem::lastWriteDos(const std::string& path) {
+    const auto data = attributeData(path);
+    if (!data) return std::nullopt;
+    return dosFromFileTime(data->ftLastWriteTime);
+}
+
+std::optional<uint64_t> Win32FileSystem::fileSize(const std::string& path) {
+    const auto data = attributeData(path);
+    if (!data || (data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    return (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
+}
+
+bool Win32FileSystem::createDirectory(const std::string& path) {
+    return CreateDirectoryW(toWide(path).c_str(), nullptr) != 0;
+}
+
+bool Win32FileSystem::deleteFile(const std::string& path) {
+    return DeleteFileW(toWide(path).c_str()) != 0;
+}
+
+bool Win32FileSystem::moveFile(const std::string& from, const std::string& to) {
+    return MoveFileW(toWide(from).c_str(), toWide(to).c_str()) != 0;
+}
+
+bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to) {
+    return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool Win32FileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    return copyThroughTemporary(toWide(from), toWide(to), toWide(folderPart(to)), failIfExists);
+}
+
+int64_t Win32FileSystem::freeSpace(const std::string& path) {
+    const std::string root = volumeRootOf(path);
+    const std::wstring wideRoot = toWide(root);
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExW(root.empty() ? nullptr : wideRoot.c_str(), &available, nullptr, nullptr))
+        return -1;
+    return static_cast<int64_t>(available.QuadPart);
+}
+
+std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
+    return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+}
+
+std::unique_ptr<File> Win32FileSystem::createExclusive(const std::string& path) {
+    return openHandle(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
+}
+
+std::string volumeRootOf(const std::string& path) {
+    if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
+        return path.substr(0, 2) + "\\";
+    const bool network = path.size() > 2 && isSeparator(path[0]) && isSeparator(path[1]);
+    if (!network) return {};
+    // "\\server\share\": the share is the volume.
+    size_t separators = 0;
+    for (size_t i = 2; i < path.size(); ++i) {
+        if (isSeparator(path[i]) && ++separators == 2) return path.substr(0, i + 1);
+    }
+    return path + "\\";
+}
+
+}  // namespace platform::win32

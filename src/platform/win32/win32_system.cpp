@@ -1,0 +1,50 @@
+#include "platform/win32/win32_system.h"
+
+#include "platform/text.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_api.h"
+
+namespace platform::win32 {
+
+namespace {
+// The profile functions read at most 2,047 characters of a value into a 2,048-character buffer.
+constexpr DWORD kProfileBuffer = 2048;
+}  // namespace
+
+std::string Win32System::executablePath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) return fromWide(std::wstring_view(buffer.data(), length));
+        buffer.resize(buffer.size() * 2);  // cut short: try again with room for a long path
+    }
+}
+
+std::string Win32System::currentDirectory() {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0) return {};
+    std::wstring buffer(needed, L'\0');
+    const DWORD length = GetCurrentDirectoryW(needed, buffer.data());
+    if (length == 0 || length >= needed) return {};
+    std::string folder = fromWide(std::wstring_view(buffer.data(), length));
+    if (folder.empty() || !isSeparator(folder.back())) folder += '\\';
+    return folder;
+}
+
+std::optional<Rect> Win32System::workArea() {
+    RECT area;
+    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return std::nullopt;
+    return Rect{area.left, area.top, area.right, area.bottom};
+}
+
+std::string Win32System::profileString(const std::string& file, const std::string& section,
+                                       const std::string& key, const std::string& defaultValue) {
+    wchar_t value[kProfileBuffer];
+    const DWORD length = GetPrivateProfileStringW(toWide(section).c_str(), toWide(key).c_str(),
+                                                  toWide(defaultValue).c_str(), value, kProfileBuffer,
+                                                  toWide(file).c_str());
+    return fromWide(std::wstring_view(value, length));
+}
+
+}  // namespace platform::win32

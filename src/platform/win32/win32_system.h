@@ -1,0 +1,17 @@
+// The running program, its folders, the desktop work area and the profile (INI) functions.
+#pragma once
+
+#include "platform/platform.h"
+
+namespace platform::win32 {
+
+class Win32System : public System {
+public:
+    std::string executablePath() override;
+    std::string currentDirectory() override;
+    std::optional<Rect> workArea() override;
+    std::string profileString(const std::string& file, const std::string& section, const std::string& key,
+                              const std::string& defaultValue) override;
+};
+
+}  // namespace platform::win32

@@ -1,0 +1,152 @@
+#include "ui/win32/win32_backend.h"
+
+#include "platform/win32/wide_text.h"
+#include "ui/win32/form_window.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace ui {
+
+namespace {
+
+using win32::FormWindow;
+using Clock = std::chrono::steady_clock;
+
+// A copy asks for a repaint after every block; the screen needs no more than this.
+constexpr auto kRepaintInterval = std::chrono::microseconds(1'000'000 / 60);
+
+UINT BoxStyle(BoxKind kind) {
+    switch (kind) {
+        case BoxKind::Information: return MB_OK | MB_ICONINFORMATION;
+        case BoxKind::Error: return MB_OK | MB_ICONERROR;
+        case BoxKind::Confirmation: return MB_YESNO | MB_ICONQUESTION;
+        case BoxKind::Plain: return MB_OK;
+    }
+    return MB_OK;
+}
+
+class Win32Backend : public Backend {
+public:
+    ~Win32Backend() override { windows_.clear(); }
+
+    std::string Name() const override { return "win32"; }
+
+    void ShowForm(TForm& form) override {
+        FormWindow* window = WindowOf(form, true);
+        if (!window) return;
+        dirty_.erase(&form);
+        window->Show();
+        lastPaint_ = Clock::now();
+    }
+
+    void HideForm(TForm& form) override {
+        if (FormWindow* window = WindowOf(form, false)) window->Hide();
+        dirty_.erase(&form);
+    }
+
+    void DestroyForm(TForm& form) override {
+        dirty_.erase(&form);
+        windows_.erase(&form);  // the window goes with its owner
+        form.NativeHandle = nullptr;
+    }
+
+    void Refresh(TForm& form) override {
+        if (!WindowOf(form, false)) return;
+        dirty_.insert(&form);
+        RepaintWhenDue();
+    }
+
+    void Wait(double seconds) override {
+        const double limit = dirty_.empty() ? seconds : std::min(seconds, SecondsToRepaint());
+        const double milliseconds = std::clamp(std::ceil(limit * 1000.0), 0.0, 24.0 * 3600 * 1000);
+        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+        Check();
+    }
+
+    void Check() override {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) continue;  // the application ends its loop itself
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+        RepaintWhenDue();
+    }
+
+    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override {
+        const int pressed = MessageBoxW(GetActiveWindow(), platform::win32::toWide(text).c_str(),
+                                        platform::win32::toWide(title).c_str(), BoxStyle(kind) | MB_SETFOREGROUND);
+        if (pressed == IDYES) return Answer::Yes;
+        if (pressed == IDNO) return Answer::No;
+        return Answer::OK;
+    }
+
+    std::optional<platform::Rect> WorkArea() override {
+        RECT area;
+        if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) return std::nullopt;
+        return platform::Rect{area.left, area.top, area.right, area.bottom};
+    }
+
+    ScreenSize Screen() override { return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}; }
+
+    void SetArrowCursor() override { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */)); }
+
+    Picture Capture(TForm& form) {
+        FormWindow* window = WindowOf(form, false);
+        if (!window) return {};
+        window->Repaint();
+        return window->Capture();
+    }
+
+private:
+    FormWindow* WindowOf(TForm& form, bool create) {
+        if (auto found = windows_.find(&form); found != windows_.end()) return found->second.get();
+        if (!create) return nullptr;
+        auto window = std::make_unique<FormWindow>(form, fonts_);
+        if (!window->Valid()) return nullptr;
+        return windows_.emplace(&form, std::move(window)).first->second.get();
+    }
+
+    double SecondsToRepaint() const {
+        const auto left = lastPaint_ + kRepaintInterval - Clock::now();
+        return std::max(0.0, std::chrono::duration<double>(left).count());
+    }
+
+    void RepaintWhenDue() {
+        if (dirty_.empty() || Clock::now() - lastPaint_ < kRepaintInterval) return;
+        // Painting may run handlers that change the set: take it first.
+        const std::set<TForm*> forms = std::exchange(dirty_, {});
+        for (TForm* form : forms)
+            if (FormWindow* window = WindowOf(*form, false)) window->Repaint();
+        lastPaint_ = Clock::now();
+    }
+
+    win32::FontCache fonts_;  // declared first: the windows that use it go before it
+    std::map<TForm*, std::unique_ptr<FormWindow>> windows_;
+    std::set<TForm*> dirty_;
+    Clock::time_point lastPaint_{};
+};
+
+Win32Backend* activeBackend = nullptr;
+
+}  // namespace
+
+std::unique_ptr<Backend> MakeWin32Backend() {
+    auto backend = std::make_unique<Win32Backend>();
+    activeBackend = backend.get();
+    return backend;
+}
+
+Picture CaptureWin32FormPixels(TForm& form) {
+    Application* application = CurrentApplication();
+    if (!application || !activeBackend || &application->GetBackend() != activeBackend) return {};
+    return activeBackend->Capture(form);
+}
+
+}  // namespace ui
