@@ -49,6 +49,10 @@ public:
     void SetOptions(TFxFileOptions value) { FOptions = value; }
 
     // Whether a copy's temporary file is forced to the disk before it replaces the destination.
+    // On by default: without it a power cut after the rename can leave an empty file carrying the
+    // server's time, which later runs take for current. Measured on 256 MiB in 8 KiB blocks it
+    // costs what the disk costs a plain loop with fsync (about 0.55 of the loop's speed against
+    // 0.84 without); module files of a few MiB pay milliseconds.
     bool FlushBeforeReplace() const { return FFlushBeforeReplace; }
     void SetFlushBeforeReplace(bool value) { FFlushBeforeReplace = value; }
 
