@@ -1,5 +1,6 @@
 // Execute as a whole: listing and its attribute filter, destination mapping, the checks of each
 // action in order, the missing destination folder, end statuses, Abort and state resets.
+#include <algorithm>
 #include <stdexcept>
 
 #include "fx_fixture.h"

@@ -1,5 +1,7 @@
 // Move, rename and delete: one progress event per file, the overwrite rules of each, and what
 // remains when the platform refuses.
+#include <algorithm>
+
 #include "fx_fixture.h"
 
 using namespace fileops;
