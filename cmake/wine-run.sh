@@ -6,7 +6,7 @@ if (($# < 2)); then
   echo "usage: $0 WINEPREFIX PROGRAM [ARGS...]" >&2
   exit 2
 fi
-export WINEPREFIX=$1
+export WINEPREFIX=$(realpath -m "$1")  # Wine wants an absolute path
 shift
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}

@@ -29,6 +29,17 @@ std::wstring makeTemporary(const std::wstring& folder) {
     return name;
 }
 
+// CopyFileW carries the source's attributes, but not onto a file that already exists everywhere
+// (our temporary does): they are given explicitly.
+bool takeAttributesOf(const std::wstring& from, const std::wstring& temporary) {
+    constexpr DWORD settable = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                               FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = GetFileAttributesW(from.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+    const DWORD wanted = attributes & settable;
+    return SetFileAttributesW(temporary.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL) != 0;
+}
+
 void removeTemporary(const std::wstring& temporary) {
     LastErrorKeeper keep;
     SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);  // the copy may carry read-only
@@ -42,7 +53,7 @@ bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, cons
     if (!targetAccepts(to, failIfExists)) return false;
     const std::wstring temporary = makeTemporary(folder);
     if (temporary.empty()) return false;
-    if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE)) {
+    if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE) || !takeAttributesOf(from, temporary)) {
         removeTemporary(temporary);
         return false;
     }
