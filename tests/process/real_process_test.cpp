@@ -61,7 +61,7 @@ protected:
         for (int i = 0; i < 200; ++i) {
             uintptr_t handel = 0;
             bool servidor = false;
-            if (process::VerModuloAberto(table, name, handel, servidor) == name) return handel;
+            if (!process::VerModuloAberto(table, name, handel, servidor).empty()) return handel;
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
         return 0;
