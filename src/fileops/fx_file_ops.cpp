@@ -116,6 +116,7 @@ TFxFileManager::CopyEnd TFxFileManager::FinishCopy(platform::File& input, TempDe
     // Data not on the disk yet could leave an empty file under the real name after a crash.
     if (FFlushBeforeReplace && !temp.File().flush()) return CopyEnd::WriteFailed;
     temp.Close();
+    files_->copyPermissions(source, temp.Path());  // a program copied from the server must still start
     if (FOptions.Contains(foCopyAttr))
         if (const std::optional<uint32_t> attributes = files_->attributes(source))
             files_->setAttributes(temp.Path(), *attributes);

@@ -69,6 +69,12 @@ public:
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;     // target must not exist
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;  // atomically over a target
     virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
+    // Gives `to` the access rights of `from` (the executable bit above all), keeping it writable.
+    // Windows has nothing beyond the attributes to carry over.
+    virtual bool copyPermissions(const std::string& from, const std::string& to) {
+        (void)from, (void)to;
+        return true;
+    }
 
     // Bytes available to this user where a file at path would be written; -1 when unknown.
     virtual int64_t freeSpace(const std::string& path) = 0;

@@ -260,3 +260,13 @@ TEST_F(CopyTest, FullFileSystemKeepsTheOldDestinationWhole) {
     EXPECT_EQ(State("small/dest.bin"), before);
     EXPECT_TRUE(TemporaryFiles(mountPoint).empty());
 }
+
+TEST_F(CopyTest, ProgramCopiedFromTheServerStillStarts) {
+    Write("src.bin", "#!/bin/sh\n");
+    std::filesystem::permissions(Path("src.bin"), std::filesystem::perms::owner_exec,
+                                 std::filesystem::perm_options::add);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    auto perms = std::filesystem::status(Path("dest.bin")).permissions();
+    EXPECT_NE(perms & std::filesystem::perms::owner_exec, std::filesystem::perms::none);
+    EXPECT_NE(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
+}

@@ -47,6 +47,9 @@ public:
     bool moveFile(const std::string& from, const std::string& to) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool copyPermissions(const std::string& from, const std::string& to) override {
+        return inner_->copyPermissions(from, to);
+    }
     int64_t freeSpace(const std::string& path) override;
     std::unique_ptr<platform::File> openRead(const std::string& path) override;
     std::unique_ptr<platform::File> createExclusive(const std::string& path) override;

@@ -119,6 +119,13 @@ bool PosixFileSystem::setAttributes(const std::string& path, uint32_t attributes
     return mode == (st.st_mode & 07777) || ::chmod(native.c_str(), mode) == 0;
 }
 
+bool PosixFileSystem::copyPermissions(const std::string& from, const std::string& to) {
+    struct stat st;
+    if (::stat(resolvePath(from).c_str(), &st) != 0) return false;
+    // Read-only travels as an attribute of its own; the copy itself must stay writable.
+    return ::chmod(resolvePath(to).c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+}
+
 bool PosixFileSystem::fileExists(const std::string& path) {
     auto st = statusOf(path);
     return st && !S_ISDIR(st->st_mode);

@@ -20,6 +20,7 @@ public:
     bool moveFile(const std::string& from, const std::string& to) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
+    bool copyPermissions(const std::string& from, const std::string& to) override;
     int64_t freeSpace(const std::string& path) override;
     std::unique_ptr<File> openRead(const std::string& path) override;
     std::unique_ptr<File> createExclusive(const std::string& path) override;
