@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 build_dir=${BUILD_DIR:-build-win}
-targets=${WIN_TARGETS:-"AtualizaTerminalQOR7 test_platform_win32"}
+targets=${WIN_TARGETS:-"AtualizaTerminalQOR7 test_platform_win32 test_ui_win32"}
 run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
@@ -33,5 +33,22 @@ done < <(x86_64-w64-mingw32-objdump -p "$exe" | sed -n 's/^[[:space:]]*DLL Name:
 [ "$bad" -eq 0 ] || { echo "build-windows: the program needs a DLL that the workstation lacks" >&2; exit 1; }
 
 if $run_tests; then
-  ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 300 -R "${WIN_TESTS:-Win32}"
+  # The window tests need a desktop: Wine draws on an X display, our own virtual one if none.
+  xvfb_pid=
+  if [ -z "${DISPLAY:-}" ] && command -v Xvfb >/dev/null; then
+    for n in $(seq 90 120); do
+      [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY=":$n"
+      sleep 1
+      break
+    done
+  fi
+  status=0
+  ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 300 -R "${WIN_TESTS:-Win32}" || status=$?
+  # Wine's own processes of this prefix end before their display goes.
+  WINEPREFIX="$PWD/$build_dir/wineprefix" /usr/lib/wine/wineserver -w 2>/dev/null || true
+  [ -z "$xvfb_pid" ] || kill "$xvfb_pid"
+  exit $status
 fi

@@ -122,9 +122,12 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
                 if (Application* application = CurrentApplication()) application->KeyPress(form_, key);
             }
             return 0;
+        case WM_EXITSIZEMOVE:
+            TakeNewGeometry();
+            break;
         case WM_SIZE:
-        case WM_MOVE:
-            if (wParam != SIZE_MINIMIZED) TakeNewGeometry();
+            // Only what the user did: the window system also reports our own moves, late.
+            if (wParam == SIZE_MAXIMIZED) TakeNewGeometry();
             break;
         default:
             break;
@@ -132,7 +135,7 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-// The user moved or sized a framed window: the model follows the window.
+// The user moved, sized or maximised a framed window: the model follows the window.
 void FormWindow::TakeNewGeometry() {
     if (IsIconic(window_)) return;
     RECT outer, client;

@@ -64,9 +64,11 @@ public:
     void Wait(double seconds) override {
         const double limit = dirty_.empty() ? seconds : std::min(seconds, SecondsToRepaint());
         const double milliseconds = std::clamp(std::ceil(limit * 1000.0), 0.0, 24.0 * 3600 * 1000);
-        MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        const DWORD woken = MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds),
+                                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         Check();
+        // The wait was cut short for a pending repaint: it is due now, whatever the clock's grain.
+        if (woken == WAIT_TIMEOUT && !dirty_.empty()) RepaintNow();
     }
 
     void Check() override {
@@ -120,6 +122,10 @@ private:
 
     void RepaintWhenDue() {
         if (dirty_.empty() || Clock::now() - lastPaint_ < kRepaintInterval) return;
+        RepaintNow();
+    }
+
+    void RepaintNow() {
         // Painting may run handlers that change the set: take it first.
         const std::set<TForm*> forms = std::exchange(dirty_, {});
         for (TForm* form : forms)

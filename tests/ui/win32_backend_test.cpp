@@ -1,0 +1,161 @@
+// The Win32 window backend: the window a form gets, what it paints, and where close requests
+// and keys go. Needs a desktop (under Wine: an X display); skipped without one.
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+
+#include "ui/application.h"
+#include "ui/controls.h"
+#include "ui/win32/win32_api.h"
+#include "ui/win32/win32_backend.h"
+
+namespace {
+
+using namespace ui;
+
+constexpr Color kFormColor = 0x0000FF;
+constexpr uint32_t kPictureColor = 0xFF202020;
+
+class PaintedForm : public TForm {
+public:
+    PaintedForm() : TForm("PaintedForm") {
+        Border = BorderStyle::None;
+        Left = 30, Top = 40, ClientWidth = 120, ClientHeight = 60;
+        BackgroundColor = kFormColor;
+
+        Background.Left = 0, Background.Top = 0, Background.Width = 100, Background.Height = 50;
+        Background.Image.width = 100, Background.Image.height = 50;
+        Background.Image.pixels.assign(100 * 50, kPictureColor);
+        for (int y = 0; y < 10; ++y)
+            for (int x = 0; x < 10; ++x) Background.Image.pixels[y * 100 + x] = 0;  // transparent corner
+
+        Clipped.Left = 10, Clipped.Top = 20, Clipped.Width = 30, Clipped.Height = 13;
+        Clipped.AutoSize = false;
+        Clipped.Caption = "WWWWWWWWWWWWWWWW";
+        Clipped.LabelFont = {"Tahoma", 11, true, colors::White};
+
+        Hidden.Left = 60, Hidden.Top = 2, Hidden.Caption = "HIDDEN";
+        Hidden.LabelFont = {"Tahoma", 11, true, colors::Red};
+        Hidden.Visible = false;
+
+        Gauge.Left = 0, Gauge.Top = 55, Gauge.Width = 100, Gauge.Height = 3;
+        Gauge.SetPosition(25);
+
+        Register(Background);
+        Register(Clipped);
+        Register(Hidden);
+        Register(Gauge);
+    }
+    TImage Background{"Background"};
+    TLabel Clipped{"Clipped"};
+    TLabel Hidden{"Hidden"};
+    TProgressBar Gauge{"Gauge"};
+};
+
+int CountIn(const Picture& picture, int x0, int y0, int x1, int y1, uint32_t color) {
+    int count = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) count += (picture.at(x, y) & 0xFFFFFF) == (color & 0xFFFFFF);
+    return count;
+}
+
+class Win32BackendTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+        if (!probe) GTEST_SKIP() << "no desktop to create windows on";
+        DestroyWindow(probe);
+    }
+    Application application{MakeWin32Backend()};
+    PaintedForm form;
+};
+
+TEST_F(Win32BackendTest, ABorderlessFormIsAPopupWindowAtItsDesignedPlace) {
+    application.CreateForm(form);
+    application.GetBackend().ShowForm(form);
+    HWND window = static_cast<HWND>(form.NativeHandle);
+    ASSERT_TRUE(IsWindow(window));
+    EXPECT_TRUE(GetWindowLongW(window, GWL_STYLE) & WS_POPUP);
+    EXPECT_FALSE(GetWindowLongW(window, GWL_STYLE) & WS_CAPTION);
+    RECT outer;
+    GetWindowRect(window, &outer);
+    EXPECT_EQ(outer.left, 30);
+    EXPECT_EQ(outer.top, 40);
+    EXPECT_EQ(outer.right - outer.left, 120);
+    EXPECT_EQ(outer.bottom - outer.top, 60);
+
+    // The model moves; the window follows within a few repaint intervals of the loop.
+    form.Left = 50;
+    application.GetBackend().Refresh(form);
+    const DWORD start = GetTickCount();
+    do {
+        application.GetBackend().Wait(0.02);
+        GetWindowRect(window, &outer);
+    } while (outer.left != 50 && GetTickCount() - start < 1000);
+    EXPECT_EQ(outer.left, 50);
+    EXPECT_EQ(form.Left, 50);
+
+    application.DestroyForm(form);
+    EXPECT_EQ(form.NativeHandle, nullptr);
+    EXPECT_FALSE(IsWindow(window));
+}
+
+TEST_F(Win32BackendTest, PaintsPictureLabelsAndGaugeFromTheModel) {
+    application.CreateForm(form);
+    application.GetBackend().ShowForm(form);
+    const Picture shot = CaptureWin32FormPixels(form);
+    ASSERT_EQ(shot.width, 120);
+    ASSERT_EQ(shot.height, 60);
+
+    EXPECT_EQ(shot.at(5, 5) & 0xFFFFFF, kFormColor);        // through the transparent corner
+    EXPECT_EQ(shot.at(50, 5) & 0xFFFFFF, kPictureColor & 0xFFFFFF);
+    EXPECT_EQ(shot.at(110, 20) & 0xFFFFFF, kFormColor);     // beside the picture
+    // Label text inside its fixed box, none past its right edge.
+    EXPECT_GT(CountIn(shot, 10, 20, 40, 33, colors::White), 10);
+    EXPECT_EQ(CountIn(shot, 40, 20, 100, 33, colors::White), 0);
+    // A hidden control is never drawn.
+    EXPECT_EQ(CountIn(shot, 0, 0, 120, 60, colors::Red), 0);
+    // A quarter of the gauge is filled.
+    EXPECT_EQ(CountIn(shot, 0, 55, 25, 58, colors::Lime), 25 * 3);
+    EXPECT_EQ(CountIn(shot, 25, 55, 100, 58, colors::White), 75 * 3);
+
+    form.Gauge.SetPosition(100);
+    application.GetBackend().Refresh(form);
+    const Picture full = CaptureWin32FormPixels(form);
+    EXPECT_EQ(CountIn(full, 0, 55, 100, 58, colors::Lime), 100 * 3);
+}
+
+TEST_F(Win32BackendTest, CloseRequestsAndKeysGoToTheApplication) {
+    int closeRequests = 0;
+    char lastKey = 0;
+    form.OnClose = [&](TCloseAction& action) {
+        ++closeRequests;
+        action = TCloseAction::caNone;  // refused: the window must survive
+    };
+    form.OnKeyPress = [&](char& key) { lastKey = key; };
+    application.CreateForm(form);
+    application.GetBackend().ShowForm(form);
+    HWND window = static_cast<HWND>(form.NativeHandle);
+
+    SendMessageW(window, WM_CLOSE, 0, 0);
+    EXPECT_EQ(closeRequests, 1);
+    EXPECT_TRUE(IsWindow(window));
+
+    SendMessageW(window, WM_CHAR, 27, 0);
+    EXPECT_EQ(lastKey, 27);
+    PostMessageW(window, WM_CHAR, 'a', 0);
+    application.GetBackend().Check();
+    EXPECT_EQ(lastKey, 'a');
+}
+
+TEST_F(Win32BackendTest, WaitReturnsAfterItsTimeoutWhenNothingHappens) {
+    const DWORD start = GetTickCount();
+    application.GetBackend().Wait(0.1);
+    const DWORD waited = GetTickCount() - start;
+    EXPECT_GE(waited, 80u);
+    EXPECT_LT(waited, 2000u);
+}
+
+}  // namespace
+
+#endif  // _WIN32
