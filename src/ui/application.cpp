@@ -45,20 +45,21 @@ void Application::Show(TForm& form, bool modal) {
         form.Left = (screen.width - form.Width()) / 2;
         form.Top = (screen.height - form.Height()) / 2;
     }
-    // The show event comes before the window appears, so that it can still place the window.
-    if (form.OnShow) form.OnShow();
     OpenForm* entry = Find(form);
-    if (!entry) return;
     entry->shown = true;
     entry->modal = modal;
-    backend_->ShowForm(form);
+    // The show event comes before the window appears, so that it can still place the window
+    // (or close it again).
+    if (form.OnShow) form.OnShow();
+    entry = Find(form);
+    if (entry && entry->shown) backend_->ShowForm(form);
 }
 
 void Application::Hide(TForm& form) {
     OpenForm* entry = Find(form);
     if (!entry || !entry->shown) return;
     entry->shown = false;
-    backend_->HideForm(form);
+    backend_->HideForm(form);  // harmless when the window was never shown
 }
 
 void Application::Run() {
