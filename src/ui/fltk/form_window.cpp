@@ -21,6 +21,8 @@ void SetColor(Color color) {
 
 // The faces of the original design map onto the toolkit's sans-serif family.
 Fl_Font FontFace(const Font& font) { return font.bold ? FL_HELVETICA_BOLD : FL_HELVETICA; }
+// That family runs wider than the designed faces: a tenth smaller keeps texts in their boxes.
+Fl_Fontsize FontSize(const Font& font) { return static_cast<Fl_Fontsize>(font.height * 0.9 + 0.5); }
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
 
@@ -110,7 +112,7 @@ void FormWindow::DrawImage(const TImage& image) {
 
 void FormWindow::DrawLabel(const TLabel& label) {
     const std::string text = FirstLine(label.Caption);
-    fl_font(FontFace(label.LabelFont), label.LabelFont.height);
+    fl_font(FontFace(label.LabelFont), FontSize(label.LabelFont));
     const int textWidth = static_cast<int>(fl_width(text.c_str()));
     const int boxWidth = label.AutoSize ? textWidth : label.Width;
     if (!label.Transparent) {

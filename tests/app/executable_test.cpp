@@ -1,0 +1,38 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "child_process.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+// The program copied alone into a fresh program folder, as on a terminal.
+class ExecutableTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setenv("ATUALIZA_UI", "headless", 1);
+        std::filesystem::copy_file(ATUALIZA_EXE, folder / "AtualizaTerminalQOR7");
+    }
+    testing_support::TempDir folder;
+    std::string Program() const { return (folder / "AtualizaTerminalQOR7").string(); }
+};
+
+TEST_F(ExecutableTest, HeadlessRunEndsByItselfWithStatusZero) {
+    const auto result = testing_app::RunAndWait(Program(), {}, folder.path().string(), 10);
+    ASSERT_TRUE(result.exitStatus.has_value()) << "still running after 10 s";
+    EXPECT_EQ(*result.exitStatus, 0);
+    EXPECT_GE(result.seconds, 0.4);  // the timer's first tick comes after about 500 ms
+    EXPECT_LT(result.seconds, 5.0);
+}
+
+TEST_F(ExecutableTest, DesignModeWindowDoesNotWaitForAPersonWhenHeadless) {
+    for (const char* second : {"design", "Design"}) {
+        const auto result = testing_app::RunAndWait(Program(), {"F", second}, folder.path().string(), 10);
+        ASSERT_TRUE(result.exitStatus.has_value()) << second;
+        EXPECT_EQ(*result.exitStatus, 0) << second;
+    }
+}
+
+}  // namespace

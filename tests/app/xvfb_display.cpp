@@ -1,0 +1,67 @@
+#include "xvfb_display.h"
+
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace testing_app {
+
+namespace {
+
+std::string FindProgram(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string folders = path ? path : "/usr/bin:/bin";
+    size_t start = 0;
+    while (start <= folders.size()) {
+        const size_t end = folders.find(':', start);
+        const std::string candidate = folders.substr(start, end - start) + "/" + name;
+        if (access(candidate.c_str(), X_OK) == 0) return candidate;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return "";
+}
+
+bool DisplayNumberInUse(int number) {
+    const std::string n = std::to_string(number);
+    return std::filesystem::exists("/tmp/.X" + n + "-lock") || std::filesystem::exists("/tmp/.X11-unix/X" + n);
+}
+
+}  // namespace
+
+XvfbDisplay::XvfbDisplay() {
+    const std::string program = FindProgram("Xvfb");
+    if (program.empty()) return;
+    int number = 90 + static_cast<int>(getpid() % 100);
+    while (DisplayNumberInUse(number)) ++number;
+    name_ = ":" + std::to_string(number);
+    std::vector<std::string> args{program, name_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"};
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
+        pid_ = -1;
+        return;
+    }
+    const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the socket appears before it listens
+}
+
+XvfbDisplay::~XvfbDisplay() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGTERM);
+    waitpid(pid_, nullptr, 0);
+}
+
+}  // namespace testing_app

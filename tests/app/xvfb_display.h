@@ -1,0 +1,25 @@
+// A private virtual X display for a test, started on a free display number and ended with it.
+#pragma once
+
+#include <sys/types.h>
+
+#include <string>
+
+namespace testing_app {
+
+class XvfbDisplay {
+public:
+    XvfbDisplay();  // starts Xvfb when it is installed; see Running()
+    ~XvfbDisplay();
+    XvfbDisplay(const XvfbDisplay&) = delete;
+    XvfbDisplay& operator=(const XvfbDisplay&) = delete;
+
+    bool Running() const { return pid_ > 0; }
+    const std::string& Name() const { return name_; }  // e.g. ":93", for DISPLAY
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+};
+
+}  // namespace testing_app
