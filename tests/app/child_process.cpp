@@ -1,5 +1,36 @@
 #include "child_process.h"
 
+#ifdef _WIN32
+#include <windows.h>
+
+namespace testing_app {
+
+ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
+                       const std::string& folder, double timeoutSeconds) {
+    std::string commandLine = "\"" + program + "\"";
+    for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    const DWORD start = GetTickCount();
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
+                        &startup, &process))
+        return {};
+    ChildResult result;
+    const DWORD waited = WaitForSingleObject(process.hProcess, static_cast<DWORD>(timeoutSeconds * 1000));
+    result.seconds = (GetTickCount() - start) / 1000.0;
+    DWORD code = 0;
+    if (waited == WAIT_OBJECT_0 && GetExitCodeProcess(process.hProcess, &code)) result.exitStatus = static_cast<int>(code);
+    else TerminateProcess(process.hProcess, 1);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return result;
+}
+
+}  // namespace testing_app
+
+#else
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,3 +75,5 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
 }
 
 }  // namespace testing_app
+
+#endif

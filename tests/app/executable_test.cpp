@@ -12,11 +12,17 @@ namespace {
 class ExecutableTest : public ::testing::Test {
 protected:
     void SetUp() override {
+#ifdef _WIN32
+        _putenv_s("ATUALIZA_UI", "headless");
+#else
         setenv("ATUALIZA_UI", "headless", 1);
-        std::filesystem::copy_file(ATUALIZA_EXE, folder / "AtualizaTerminalQOR7");
+#endif
+        std::filesystem::copy_file(ATUALIZA_EXE, Program());
     }
     testing_support::TempDir folder;
-    std::string Program() const { return (folder / "AtualizaTerminalQOR7").string(); }
+    std::string Program() const {
+        return (folder / std::filesystem::path(ATUALIZA_EXE).filename().string()).string();
+    }
 };
 
 TEST_F(ExecutableTest, HeadlessRunEndsByItselfWithStatusZero) {

@@ -1,5 +1,14 @@
 #include "xvfb_display.h"
 
+#ifdef _WIN32
+
+namespace testing_app {
+XvfbDisplay::XvfbDisplay() = default;  // the Windows build has no X display to start
+XvfbDisplay::~XvfbDisplay() = default;
+}  // namespace testing_app
+
+#else
+
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -47,10 +56,9 @@ XvfbDisplay::XvfbDisplay() {
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
-    if (posix_spawn(&pid_, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
-        pid_ = -1;
-        return;
-    }
+    pid_t pid = 0;
+    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+    pid_ = pid;
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < deadline)
@@ -60,8 +68,10 @@ XvfbDisplay::XvfbDisplay() {
 
 XvfbDisplay::~XvfbDisplay() {
     if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    waitpid(pid_, nullptr, 0);
+    kill(static_cast<pid_t>(pid_), SIGTERM);
+    waitpid(static_cast<pid_t>(pid_), nullptr, 0);
 }
 
 }  // namespace testing_app
+
+#endif

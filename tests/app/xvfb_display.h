@@ -1,8 +1,6 @@
 // A private virtual X display for a test, started on a free display number and ended with it.
 #pragma once
 
-#include <sys/types.h>
-
 #include <string>
 
 namespace testing_app {
@@ -18,7 +16,7 @@ public:
     const std::string& Name() const { return name_; }  // e.g. ":93", for DISPLAY
 
 private:
-    pid_t pid_ = -1;
+    long pid_ = -1;
     std::string name_;
 };
 

@@ -12,8 +12,18 @@ using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStderr;
 using testing::internal::GetCapturedStdout;
 
+// Sets or (with no value) removes an environment variable.
+void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+#endif
+}
+
 TEST(HeadlessBoxes, WriteOneBlockPerBoxWithCarriageReturnsAsLineBreaks) {
-    unsetenv("ATUALIZA_CONFIRM");
+    SetEnv("ATUALIZA_CONFIRM", nullptr);
     ui::Application app(ui::MakeHeadlessBackend());
     app.Title = "Atualizaterminalqor7";
     CaptureStdout();
@@ -30,16 +40,16 @@ TEST(HeadlessBoxes, WriteOneBlockPerBoxWithCarriageReturnsAsLineBreaks) {
 
 TEST(HeadlessBoxes, ConfirmationAnswersYesOnlyWhenAskedTo) {
     ui::Application app(ui::MakeHeadlessBackend());
-    setenv("ATUALIZA_CONFIRM", "yes", 1);
+    SetEnv("ATUALIZA_CONFIRM", "yes");
     CaptureStdout();
     EXPECT_EQ(app.MessageBox(ui::BoxKind::Confirmation, "Criar?"), ui::Answer::Yes);
     EXPECT_EQ(GetCapturedStdout(), "--- confirmation\nCriar?\n--- answer: Yes\n");
-    setenv("ATUALIZA_CONFIRM", "no", 1);
+    SetEnv("ATUALIZA_CONFIRM", "no");
     EXPECT_EQ(ui::HeadlessBoxBlock(ui::BoxKind::Confirmation, "x", ui::Answer::No), "--- confirmation\nx\n--- answer: No\n");
     CaptureStdout();
     EXPECT_EQ(app.MessageBox(ui::BoxKind::Confirmation, "Criar?"), ui::Answer::No);
     GetCapturedStdout();
-    unsetenv("ATUALIZA_CONFIRM");
+    SetEnv("ATUALIZA_CONFIRM", nullptr);
 }
 
 class EchoForm : public ui::TForm {
@@ -72,16 +82,18 @@ TEST(HeadlessEcho, ShowsVisibleLabelsThenOneLinePerChangedCaption) {
 }
 
 TEST(BackendChoice, HeadlessWhenAskedOrWithoutDisplay) {
-    setenv("ATUALIZA_UI", "headless", 1);
+    SetEnv("ATUALIZA_UI", "headless");
     EXPECT_EQ(ui::MakeBackend()->Name(), "headless");
+#ifndef _WIN32  // Windows always has a desktop
     const char* display = std::getenv("DISPLAY");
     const std::string saved = display ? display : "";
-    unsetenv("ATUALIZA_UI");
-    setenv("DISPLAY", ":9999", 1);  // no such display
+    SetEnv("ATUALIZA_UI", nullptr);
+    SetEnv("DISPLAY", ":9999");  // no such display
     EXPECT_EQ(ui::MakeBackend()->Name(), "headless");
-    if (display) setenv("DISPLAY", saved.c_str(), 1);
-    else unsetenv("DISPLAY");
-    setenv("ATUALIZA_UI", "headless", 1);
+    if (display) SetEnv("DISPLAY", saved.c_str());
+    else SetEnv("DISPLAY", nullptr);
+    SetEnv("ATUALIZA_UI", "headless");
+#endif
 }
 
 }  // namespace
