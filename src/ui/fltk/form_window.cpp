@@ -143,6 +143,15 @@ void FormWindow::DrawGauge(const TProgressBar& bar) {
     fl_rectf(innerX, innerY, filled, innerH);
 }
 
+void FormWindow::resize(int x, int y, int w, int h) {
+    Fl_Double_Window::resize(x, y, w, h);
+    if (!form_) return;
+    form_->Left = x;
+    form_->Top = y;
+    form_->ClientWidth = w;
+    form_->ClientHeight = h;
+}
+
 int FormWindow::handle(int event) {
     if (event == FL_KEYBOARD && form_ && form_->OnKeyPress) {
         char key = Fl::event_key() == FL_Escape ? 27 : (Fl::event_length() > 0 ? Fl::event_text()[0] : 0);

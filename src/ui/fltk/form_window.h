@@ -26,6 +26,8 @@ public:
 
     void draw() override;
     int handle(int event) override;
+    // Moves by the user (dragging a sizeable window) go back into the model.
+    void resize(int x, int y, int w, int h) override;
 
 private:
     struct CachedPicture {
