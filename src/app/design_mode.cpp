@@ -1,18 +1,36 @@
 #include "app/design_mode.h"
 
+#include <memory>
+
+#include "packinfo/pack_form.h"
+#include "settings/retorna_caminho.h"
+
 namespace app {
 
-void ExecutaModoDesign(ui::Application& application) {
-    // An empty window for now: the package tree and its commands are not built yet.
-    ui::TForm frmPKG("FrmPKG");
-    frmPKG.Caption = "Package Information";
-    frmPKG.ClientWidth = 512;
-    frmPKG.ClientHeight = 388;
-    frmPKG.StartPosition = ui::Position::ScreenCenter;
-    frmPKG.OnClose = [](ui::TCloseAction& action) { action = ui::TCloseAction::caFree; };
-    application.CreateForm(frmPKG);
-    application.ShowModal(frmPKG);
-    application.DestroyForm(frmPKG);  // once: a free action on closing already destroyed it
+namespace {
+
+// The server program folder, or empty when the settings cannot give one: the window is a tool and
+// must open whatever the settings say.
+std::string PastaServidor(const platform::Platform& plataforma) {
+    try {
+        return settings::RetornaCaminho(plataforma, "EXE");
+    } catch (const std::exception&) {
+        return {};
+    }
 }
+
+}  // namespace
+
+void ExecutaModoDesign(ui::Application& application, const platform::Platform& plataforma) {
+    auto form = std::make_unique<packinfo::TFrmPKG>(application, plataforma);
+    packinfo::FrmPKG = form.get();
+    form->CarregaPacotes(PastaServidor(plataforma));
+    application.CreateForm(*form);
+    application.ShowModal(*form);
+    application.DestroyForm(*form);  // once: a free action on closing already destroyed it
+    form.reset();                    // and with the object, FrmPKG goes
+}
+
+void ExecutaModoDesign(ui::Application& application) { ExecutaModoDesign(application, platform::makeNativePlatform()); }
 
 }  // namespace app

@@ -34,6 +34,8 @@ public:
     virtual std::optional<platform::Rect> WorkArea() = 0;
     virtual ScreenSize Screen() = 0;
     virtual void SetArrowCursor() {}
+    // The toolkit's own top-level application window (not a form's), when it has one.
+    virtual void* ApplicationHandle() { return nullptr; }
     // False when nobody can answer a window: a form that waits for a person closes at once.
     virtual bool Interactive() const { return true; }
     // Close requests from the window system arrive through Application::RequestClose.
@@ -70,6 +72,8 @@ public:
     Answer MessageBox(BoxKind kind, const std::string& text);  // caption: Title
     TForm* MainForm() const { return mainForm_; }
     void* MainWindowHandle() const { return mainForm_ ? mainForm_->NativeHandle : nullptr; }
+    // The application's top-level window, owner of what the shell shows; null when there is none.
+    void* Handle() { return backend_->ApplicationHandle(); }
     std::optional<platform::Rect> WorkArea() { return backend_->WorkArea(); }
     ScreenSize Screen() { return backend_->Screen(); }
     void SetArrowCursor() { backend_->SetArrowCursor(); }

@@ -66,6 +66,16 @@ TTreeNode* TTreeView::AddRoot(std::string text) {
     return Items.back().get();
 }
 
+void TForm::AlignControls() {
+    for (TControl* control : controls_) {
+        if (control->Align != TAlign::alClient) continue;
+        control->Left = 0;
+        control->Top = 0;
+        control->Width = ClientWidth;
+        control->Height = ClientHeight;
+    }
+}
+
 TForm::~TForm() {
     if (Application* application = CurrentApplication()) application->Forget(*this);
 }

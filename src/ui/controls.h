@@ -49,11 +49,15 @@ public:
     std::string Name;
 };
 
+// alClient: the control fills its form's client area, also after the form is resized.
+enum class TAlign { alNone, alClient };
+
 class TControl : public TComponent {
 public:
     using TComponent::TComponent;
     int Left = 0, Top = 0, Width = 0, Height = 0;
     bool Visible = true;
+    TAlign Align = TAlign::alNone;
 };
 
 class TLabel : public TControl {
@@ -189,6 +193,8 @@ public:
     int Height() const { return ClientHeight; }
 
     const std::vector<TControl*>& Controls() const { return controls_; }
+    // Gives the aligned controls their place in the current client area.
+    void AlignControls();
     void* NativeHandle = nullptr;  // the backend's window, while it exists
 
 protected:

@@ -27,9 +27,17 @@ std::string WithLineBreaks(std::string text) {
     return text;
 }
 
+// Every event passes here first: keys go to a previewing form before its focused control.
+int DispatchEvent(int event, Fl_Window* window) {
+    if (event == FL_KEYBOARD && PreviewKey(window)) return 1;
+    return Fl::handle_(event, window);
+}
+
 class FltkBackend : public Backend {
 public:
+    FltkBackend() : previousDispatch_(Fl::event_dispatch()) { Fl::event_dispatch(DispatchEvent); }
     ~FltkBackend() override {
+        Fl::event_dispatch(previousDispatch_);
         for (FormWindow* window : windows_) delete window;
     }
 
@@ -125,6 +133,7 @@ private:
         for (FormWindow* window : windows_) window->RepaintIfStale();
     }
 
+    Fl_Event_Dispatch previousDispatch_;
     std::vector<FormWindow*> windows_;
     double lastCheck_ = 0;
 };
@@ -139,6 +148,20 @@ bool FltkDisplayAvailable() {
 }
 
 std::unique_ptr<Backend> MakeFltkBackend() { return std::make_unique<FltkBackend>(); }
+
+bool FocusControl(TForm& form, const TControl* control) {
+    FormWindow* window = WindowOf(form);
+    if (!window) return false;
+    Fl_Widget* target = control ? window->WidgetOf(*control) : window;
+    if (!target) return false;
+    Fl::focus(target);
+    return Fl::focus() == target;
+}
+
+unsigned long NativeWindowId(TForm& form) {
+    FormWindow* window = WindowOf(form);
+    return window && window->shown() ? static_cast<unsigned long>(fl_xid(window)) : 0;
+}
 
 Picture CaptureFormPixels(TForm& form) {
     FormWindow* window = WindowOf(form);

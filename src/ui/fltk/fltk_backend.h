@@ -12,6 +12,12 @@ namespace ui {
 bool FltkDisplayAvailable();
 std::unique_ptr<Backend> MakeFltkBackend();
 
+// Gives the keyboard focus to a control's toolkit widget (null: to the form's window itself);
+// false when the control has no widget. For tests of key handling.
+bool FocusControl(TForm& form, const TControl* control);
+// The X window of a shown form, or 0.
+unsigned long NativeWindowId(TForm& form);
+
 // The pixels of a shown form's window as they are on the screen, or an empty picture.
 Picture CaptureFormPixels(TForm& form);
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ui/application.h"
+#include "ui/fltk/tree_widget.h"
 
 namespace ui {
 
@@ -26,7 +27,12 @@ Fl_Fontsize FontSize(const Font& font) { return static_cast<Fl_Fontsize>(font.he
 
 std::string FirstLine(const std::string& text) { return text.substr(0, text.find_first_of("\r\n")); }
 
+bool IsEscape() { return Fl::event_key() == FL_Escape && (Fl::event() == FL_SHORTCUT || Fl::event() == FL_KEYBOARD); }
+
 void OnWindowCallback(Fl_Widget* widget, void*) {
+    // Escape is a key like any other: only the form's key handler may close on it (a borderless
+    // splash window must not close on Escape).
+    if (IsEscape()) return;
     // FLTK never closes a window by itself: the application asks the form.
     auto* window = static_cast<FormWindow*>(widget);
     Application* application = CurrentApplication();
@@ -38,10 +44,20 @@ void OnWindowCallback(Fl_Widget* widget, void*) {
 FormWindow::FormWindow(TForm& form)
     : Fl_Double_Window(form.Left, form.Top, std::max(form.Width(), 1), std::max(form.Height(), 1)),
       form_(&form) {
+    form.AlignControls();
+    for (TControl* control : form.Controls())
+        if (auto* tree = dynamic_cast<TTreeView*>(control)) trees_.push_back(new TreeWidget(*tree));
     end();
+    // Children keep the places the model gives them; nothing is stretched by the toolkit.
+    resizable(nullptr);
     copy_label(form.Caption.c_str());
     if (form.Border == BorderStyle::None) border(0);
     callback(OnWindowCallback);
+}
+
+void FormWindow::Detach() {
+    form_ = nullptr;
+    for (TreeWidget* tree : trees_) tree->Detach();
 }
 
 void FormWindow::SyncGeometry() {
@@ -49,6 +65,18 @@ void FormWindow::SyncGeometry() {
     const int width = std::max(form_->Width(), 1), height = std::max(form_->Height(), 1);
     if (x() != form_->Left || y() != form_->Top || w() != width || h() != height)
         resize(form_->Left, form_->Top, width, height);
+    SyncControls();
+}
+
+void FormWindow::SyncControls() {
+    form_->AlignControls();
+    for (TreeWidget* tree : trees_) tree->Sync();
+}
+
+Fl_Widget* FormWindow::WidgetOf(const TControl& control) const {
+    for (TreeWidget* tree : trees_)
+        if (tree->Model() == &control) return tree;
+    return nullptr;
 }
 
 void FormWindow::RequestRepaint(double now) {
@@ -70,10 +98,16 @@ void FormWindow::RepaintIfStale() {
 
 void FormWindow::draw() {
     if (!form_) return;
+    // When only a toolkit control changed, it repaints itself over what is there.
+    if (damage() & ~FL_DAMAGE_CHILD) DrawModel();
+    draw_children();
+}
+
+void FormWindow::DrawModel() {
     SetColor(form_->BackgroundColor);
     fl_rectf(0, 0, w(), h());
     for (const TControl* control : form_->Controls()) {
-        if (!control->Visible) continue;
+        if (!control->Visible || WidgetOf(*control)) continue;
         if (auto* image = dynamic_cast<const TImage*>(control)) DrawImage(*image);
         else if (auto* label = dynamic_cast<const TLabel*>(control)) DrawLabel(*label);
         else if (auto* bar = dynamic_cast<const TProgressBar*>(control)) DrawGauge(*bar);
@@ -150,18 +184,35 @@ void FormWindow::resize(int x, int y, int w, int h) {
     form_->Top = y;
     form_->ClientWidth = w;
     form_->ClientHeight = h;
+    SyncControls();
 }
 
+namespace {
+char KeyOfEvent() {
+    if (Fl::event_key() == FL_Escape) return 27;
+    return Fl::event_length() > 0 ? Fl::event_text()[0] : 0;
+}
+}  // namespace
+
 int FormWindow::handle(int event) {
-    if (event == FL_KEYBOARD && form_ && form_->OnKeyPress) {
-        char key = Fl::event_key() == FL_Escape ? 27 : (Fl::event_length() > 0 ? Fl::event_text()[0] : 0);
-        if (key != 0) {
-            if (Application* application = CurrentApplication()) application->KeyPress(*form_, key);
-            return 1;
-        }
-    }
-    // An Escape that no key handler took goes on to the window callback: a close request.
-    return Fl_Double_Window::handle(event);
+    if (event != FL_KEYBOARD) return Fl_Double_Window::handle(event);
+    // A key that no control took. A form with key preview has seen it already (PreviewKey).
+    char key = KeyOfEvent();
+    if (form_ && !form_->KeyPreview && key != 0)
+        if (Application* application = CurrentApplication()) application->KeyPress(*form_, key);
+    return 1;  // keys end here: Escape is no close request
+}
+
+bool PreviewKey(Fl_Window* window) {
+    auto* formWindow = dynamic_cast<FormWindow*>(window);
+    Application* application = CurrentApplication();
+    if (!formWindow || !formWindow->Form() || !formWindow->Form()->KeyPreview || !application) return false;
+    TForm& form = *formWindow->Form();
+    char key = KeyOfEvent();
+    if (key == 0) return false;
+    application->KeyPress(form, key);
+    // A handler that closed the form, or swallowed the key, leaves nothing for the control.
+    return !application->Alive(form) || formWindow->Form() == nullptr || key == 0;
 }
 
 }  // namespace ui

@@ -12,14 +12,19 @@
 
 namespace ui {
 
+class TreeWidget;
+
 class FormWindow : public Fl_Double_Window {
 public:
     explicit FormWindow(TForm& form);
     TForm* Form() const { return form_; }
-    void Detach() { form_ = nullptr; }  // the form is gone; the window waits for deletion
+    void Detach();  // the form is gone; the window waits for deletion
 
-    // Moves and resizes the window when the model says so; cheap when nothing changed.
+    // Moves and resizes the window when the model says so, and brings its toolkit controls (the
+    // tree views) up to date; cheap when nothing changed.
     void SyncGeometry();
+    // The toolkit control that realises a model control, if any.
+    Fl_Widget* WidgetOf(const TControl& control) const;
     // A repaint at most every frame: the rest is marked stale and painted later.
     void RequestRepaint(double now);
     void RepaintIfStale();
@@ -36,15 +41,23 @@ private:
         std::vector<unsigned char> bytes;
         std::unique_ptr<Fl_RGB_Image> image;
     };
+    void DrawModel();
     void DrawImage(const TImage& image);
     void DrawLabel(const TLabel& label);
     void DrawGauge(const TProgressBar& bar);
     Fl_RGB_Image* ImageFor(const TImage& image);
+    void SyncControls();
+
+    std::vector<TreeWidget*> trees_;  // children of this window, deleted with it
 
     TForm* form_;
     std::map<const TImage*, CachedPicture> pictures_;
     double lastRepaint_ = 0;
     bool stale_ = false;
 };
+
+// Key preview: a form with KeyPreview sees a key before the control that has the focus. True
+// when the key is used up (the form closed, or its handler cleared the key).
+bool PreviewKey(Fl_Window* window);
 
 }  // namespace ui

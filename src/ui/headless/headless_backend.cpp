@@ -35,7 +35,21 @@ std::string OneLine(std::string text) {
     return text;
 }
 
+void ListNodes(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::string& indent, std::string& out) {
+    for (const auto& node : nodes) {
+        out += indent + OneLine(node->Text) + "\n";
+        ListNodes(node->Children, indent + "  ", out);
+    }
+}
+
 }  // namespace
+
+std::string HeadlessWindowListing(const TForm& form) {
+    std::string listing = "--- window " + OneLine(form.Caption) + "\n";
+    for (const TControl* control : form.Controls())
+        if (const auto* tree = dynamic_cast<const TTreeView*>(control)) ListNodes(tree->Items, "", listing);
+    return listing;
+}
 
 std::string HeadlessBoxBlock(BoxKind kind, const std::string& text, Answer answer) {
     std::string block = std::string("--- ") + KindName(kind) + "\n";
@@ -45,7 +59,14 @@ std::string HeadlessBoxBlock(BoxKind kind, const std::string& text, Answer answe
 }
 
 void HeadlessBackend::ShowForm(TForm& form) {
-    echoed_.try_emplace(&form);
+    const bool first = echoed_.try_emplace(&form).second;
+    // A window with a title bar is one a person would look at: its content goes where the boxes
+    // go. The borderless splash panel only echoes its status lines.
+    if (first && form.Border != BorderStyle::None) {
+        const std::string listing = HeadlessWindowListing(form);
+        std::fwrite(listing.data(), 1, listing.size(), stdout);
+        std::fflush(stdout);
+    }
     Refresh(form);
 }
 

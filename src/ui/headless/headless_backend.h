@@ -28,6 +28,10 @@ private:
     std::map<const TForm*, std::map<std::string, std::string>> echoed_;
 };
 
+// What standard output shows of a window with a title bar when it is shown: "--- window " and its
+// caption, then the lines of its tree views, two blanks of indent per level.
+std::string HeadlessWindowListing(const TForm& form);
+
 // The text of one message box block as it is written to standard output.
 std::string HeadlessBoxBlock(BoxKind kind, const std::string& text, Answer answer);
 

@@ -1,0 +1,104 @@
+#include "packinfo/pack_form.h"
+
+#include "packinfo/pack_files.h"
+#include "platform/text.h"
+
+namespace packinfo {
+
+namespace {
+
+constexpr char kEscape = 27;
+const char* const kMarcadorPular = "pular.txt";
+
+}  // namespace
+
+TFrmPKG::TFrmPKG(ui::Application& application, platform::Platform platform)
+    : ui::TForm("FrmPKG"), Aplicacao(application), Plataforma(std::move(platform)) {
+    PastaPrograma_ = platform::folderPart(Plataforma.system->executablePath());
+    Caption = "Package Information";
+    ClientWidth = 512;
+    ClientHeight = 388;
+    StartPosition = ui::Position::ScreenCenter;
+    Border = ui::BorderStyle::Sizeable;
+    BackgroundColor = ui::colors::BtnFace;
+    FormFont = ui::Font{"MS Sans Serif", 11, false, ui::colors::WindowText};
+    KeyPreview = true;
+    Timer1.Interval = 500;
+    CriaControles();
+    LigaEventos();
+    FormCreate(this);
+}
+
+TFrmPKG::~TFrmPKG() {
+    if (FrmPKG == this) FrmPKG = nullptr;
+}
+
+void TFrmPKG::CriaControles() {
+    TreeView1.Align = ui::TAlign::alClient;
+    TreeView1.Width = ClientWidth;
+    TreeView1.Height = ClientHeight;
+    TreeView1.Indent = 19;
+    TreeView1.PopupMenu = &PopupMenu1;
+    PopupMenu1.Items = {
+        {"IrnaPasta1", "Ir na Pasta", [this] { IrnaPasta1Click(&PopupMenu1); }},
+        {"CopiarparaoDiretorio1", "Copiar para o Diretorio do (EXE)", [this] { CopiarparaoDiretorio1Click(&PopupMenu1); }},
+        {"CopiarparaoDiretorioBPL1", "Copiar para o Diretorio (BPL)",
+         [this] { CopiarparaoDiretorioBPL1Click(&PopupMenu1); }},
+    };
+    Register(TreeView1);
+}
+
+void TFrmPKG::LigaEventos() {
+    OnShow = [this] { FormShow(this); };
+    OnKeyPress = [this](char& key) { FormKeyPress(this, key); };
+    OnClose = [this](ui::TCloseAction& action) { FormClose(this, action); };
+    Timer1.OnTimer = [this] { Timer1Timer(&Timer1); };
+}
+
+void TFrmPKG::FormCreate(ui::TComponent*) {}
+
+void TFrmPKG::FormShow(ui::TComponent*) {
+    // Only a file counts: a folder of that name does not close the window.
+    if (Plataforma.files->fileExists(PastaPrograma_ + kMarcadorPular)) Timer1.SetEnabled(true);
+}
+
+void TFrmPKG::Timer1Timer(ui::TComponent*) {
+    Timer1.SetEnabled(false);
+    Fecha();
+}
+
+void TFrmPKG::FormKeyPress(ui::TComponent*, char& Key) {
+    if (Key == kEscape) Fecha();
+}
+
+void TFrmPKG::FormClose(ui::TComponent*, ui::TCloseAction& Action) { Action = ui::TCloseAction::caFree; }
+
+void TFrmPKG::Fecha() { Aplicacao.RequestClose(*this); }
+
+void TFrmPKG::IrnaPasta1Click(ui::TComponent*) {
+    if (!TreeView1.Selected) return;
+    // The shell's answer is not looked at: a folder that does not open is not reported.
+    AbrePastaExplorer(*Plataforma.shell, Aplicacao.Handle(), platform::folderPart(TreeView1.Selected->Text), true,
+                      true);
+}
+
+void TFrmPKG::CopiarparaoDiretorio1Click(ui::TComponent*) { CopiaSelecionadoPara(PastaPrograma_); }
+
+void TFrmPKG::CopiarparaoDiretorioBPL1Click(ui::TComponent*) { CopiaSelecionadoPara(PastaPrograma_ + "BPL\\"); }
+
+void TFrmPKG::CopiaSelecionadoPara(const std::string& destinationFolder) {
+    if (!TreeView1.Selected) return;
+    if (CopiaArquivos(*Plataforma.files, TreeView1.Selected->Text, destinationFolder))
+        Aplicacao.MessageBox(ui::BoxKind::Plain, "Arquivo copiado com sucesso.");
+}
+
+void TFrmPKG::CarregaPacotes(const std::string& serverFolder) {
+    TreeView1.Selected = nullptr;
+    TreeView1.Items.clear();
+    for (const NoPacote& no : ListaPacotes(*Plataforma.files, PastaPrograma_, serverFolder)) {
+        ui::TTreeNode* raiz = TreeView1.AddRoot(no.caminho);
+        for (const std::string& filho : no.filhos) raiz->Add(filho);
+    }
+}
+
+}  // namespace packinfo
