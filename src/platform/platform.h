@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -121,6 +122,11 @@ public:
     // GetPrivateProfileString semantics; the default when the file, section or key is absent.
     virtual std::string profileString(const std::string& file, const std::string& section,
                                       const std::string& key, const std::string& defaultValue) = 0;
+    // The user's thousands separator for whole numbers ("#,##0"); "." when a double has none.
+    virtual std::string thousandsSeparator() { return "."; }
+    // Text without a byte-order mark in the system's ANSI code page, as UTF-8. By default UTF-8,
+    // with Windows-1252 where the bytes are not valid UTF-8 (defined with the text decoding).
+    virtual std::string decodeAnsi(std::string_view bytes);
 };
 
 // The machine as the updater sees it. Tests put doubles into any of the four parts.

@@ -1,6 +1,8 @@
 #include "platform/posix/posix_system.h"
 
 #include <fcntl.h>
+#include <langinfo.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -55,6 +57,15 @@ std::string PosixSystem::profileString(const std::string& file, const std::strin
     std::optional<std::string> bytes = readFileBytes(resolvePath(file));
     if (!bytes) return defaultValue;
     return ReadProfileString(*bytes, section, key, defaultValue);
+}
+
+std::string PosixSystem::thousandsSeparator() {
+    // A locale object of our own: the process-wide locale stays "C" for every other conversion.
+    locale_t user = ::newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(0));
+    if (user == static_cast<locale_t>(0)) return System::thousandsSeparator();
+    std::string separator = ::nl_langinfo_l(THOUSEP, user);
+    ::freelocale(user);
+    return separator;
 }
 
 }  // namespace platform::posix

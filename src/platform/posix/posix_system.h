@@ -13,6 +13,8 @@ public:
     // Our own INI reading over the file's bytes; the default when the file cannot be read.
     std::string profileString(const std::string& file, const std::string& section, const std::string& key,
                               const std::string& defaultValue) override;
+    // The separator of the user's numeric locale (LC_NUMERIC, LC_ALL or LANG); empty in the C locale.
+    std::string thousandsSeparator() override;
 };
 
 }  // namespace platform::posix

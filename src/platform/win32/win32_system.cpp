@@ -47,4 +47,21 @@ std::string Win32System::profileString(const std::string& file, const std::strin
     return fromWide(std::wstring_view(value, length));
 }
 
+std::string Win32System::thousandsSeparator() {
+    wchar_t separator[8] = {};
+    const int length = GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_STHOUSAND, separator, 8);
+    if (length <= 0) return System::thousandsSeparator();
+    return fromWide(std::wstring_view(separator, static_cast<size_t>(length - 1)));  // without the NUL
+}
+
+std::string Win32System::decodeAnsi(std::string_view bytes) {
+    if (bytes.empty()) return {};
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0);
+    if (length <= 0) return System::decodeAnsi(bytes);
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, wide.data(), length);
+    return fromWide(wide);
+}
+
 }  // namespace platform::win32

@@ -12,6 +12,8 @@ public:
     std::optional<Rect> workArea() override;
     std::string profileString(const std::string& file, const std::string& section, const std::string& key,
                               const std::string& defaultValue) override;
+    std::string thousandsSeparator() override;  // the user's LOCALE_STHOUSAND
+    std::string decodeAnsi(std::string_view bytes) override;  // CP_ACP
 };
 
 }  // namespace platform::win32

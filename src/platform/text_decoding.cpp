@@ -1,0 +1,141 @@
+#include "platform/text_decoding.h"
+
+#include <cstdint>
+#include <optional>
+
+#include "platform/platform.h"
+
+namespace platform {
+
+namespace {
+
+void appendUtf8(std::string& out, uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+constexpr uint32_t kReplacement = 0xFFFD;
+
+std::string decodeUtf16(std::string_view bytes, bool bigEndian) {
+    auto unitAt = [&](size_t i) -> uint32_t {
+        auto hi = static_cast<unsigned char>(bytes[bigEndian ? i : i + 1]);
+        auto lo = static_cast<unsigned char>(bytes[bigEndian ? i + 1 : i]);
+        return (uint32_t{hi} << 8) | lo;
+    };
+    std::string out;
+    out.reserve(bytes.size());
+    const size_t units = bytes.size() / 2;  // a trailing odd byte is no character
+    for (size_t u = 0; u < units; ++u) {
+        uint32_t unit = unitAt(u * 2);
+        bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        bool low = unit >= 0xDC00 && unit <= 0xDFFF;
+        if (high && u + 1 < units) {
+            uint32_t next = unitAt((u + 1) * 2);
+            if (next >= 0xDC00 && next <= 0xDFFF) {
+                appendUtf8(out, 0x10000 + ((unit - 0xD800) << 10) + (next - 0xDC00));
+                ++u;
+                continue;
+            }
+        }
+        appendUtf8(out, (high || low) ? kReplacement : unit);
+    }
+    return out;
+}
+
+// Windows-1252 code points of the bytes 0x80..0x9F; the five unassigned bytes map to themselves,
+// as the Windows conversion does.
+constexpr uint16_t kCp1252High[32] = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
+
+uint32_t cp1252(unsigned char byte) {
+    return (byte >= 0x80 && byte <= 0x9F) ? kCp1252High[byte - 0x80] : byte;
+}
+
+// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, nothing
+// beyond U+10FFFF), or nothing when the bytes there form none.
+std::optional<size_t> validSequence(std::string_view bytes, size_t i, uint32_t& cp) {
+    auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
+    unsigned char lead = at(i);
+    size_t len = 0;
+    uint32_t min = 0;
+    if (lead < 0x80) {
+        cp = lead;
+        return 1;
+    } else if ((lead & 0xE0) == 0xC0) {
+        len = 2, min = 0x80, cp = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        len = 3, min = 0x800, cp = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        len = 4, min = 0x10000, cp = lead & 0x07;
+    } else {
+        return std::nullopt;
+    }
+    if (i + len > bytes.size()) return std::nullopt;
+    for (size_t k = 1; k < len; ++k) {
+        if ((at(i + k) & 0xC0) != 0x80) return std::nullopt;
+        cp = (cp << 6) | (at(i + k) & 0x3F);
+    }
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
+    return len;
+}
+
+bool startsWith(std::string_view bytes, std::string_view prefix) {
+    return bytes.substr(0, prefix.size()) == prefix;
+}
+
+}  // namespace
+
+std::string DecodeUtf8OrCp1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (size_t i = 0; i < bytes.size();) {
+        uint32_t cp = 0;
+        if (auto len = validSequence(bytes, i, cp)) {
+            out.append(bytes.substr(i, *len));
+            i += *len;
+        } else {
+            appendUtf8(out, cp1252(static_cast<unsigned char>(bytes[i])));
+            ++i;
+        }
+    }
+    return out;
+}
+
+std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi) {
+    if (startsWith(bytes, "\xEF\xBB\xBF")) return DecodeUtf8OrCp1252(bytes.substr(3));
+    if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);
+    if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(bytes.substr(2), true);
+    return ansi(bytes);
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    size_t start = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != '\r' && text[i] != '\n') continue;
+        lines.push_back(text.substr(start, i - start));
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        start = i + 1;
+    }
+    if (start < text.size()) lines.push_back(text.substr(start));
+    return lines;
+}
+
+std::string System::decodeAnsi(std::string_view bytes) { return DecodeUtf8OrCp1252(bytes); }
+
+}  // namespace platform

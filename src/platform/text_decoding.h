@@ -1,0 +1,25 @@
+// Turning the bytes of a text file into UTF-8 text and lines, the same way for every reader: the
+// settings file and the module catalogue.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// How bytes without a byte-order mark are read (the system's ANSI code page on Windows).
+using AnsiDecoder = std::function<std::string(std::string_view bytes)>;
+
+// UTF-8 where the bytes are valid UTF-8, Windows-1252 byte by byte where they are not.
+std::string DecodeUtf8OrCp1252(std::string_view bytes);
+
+// A UTF-8 or UTF-16 (either order) byte-order mark names the encoding and is dropped; any other
+// text goes through `ansi`.
+std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi = DecodeUtf8OrCp1252);
+
+// Lines ended by CR LF, LF or a lone CR; a break at the very end adds no empty last line.
+std::vector<std::string_view> SplitLines(std::string_view text);
+
+}  // namespace platform
