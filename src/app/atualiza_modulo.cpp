@@ -27,6 +27,7 @@ void SetLabel(ui::TLabel& label, int left, int top, int width, int height, ui::F
 
 TFrmAtuModulo::TFrmAtuModulo(ui::Application& application, platform::Platform platform)
     : ui::TForm("FrmAtuModulo"),
+      FxFileManager1(platform.files),
       AreaTrabalho(AreaTrabalhoDe(application, platform.system.get())),
       Aplicacao(application),
       Plataforma(std::move(platform)) {
@@ -39,8 +40,10 @@ TFrmAtuModulo::TFrmAtuModulo(ui::Application& application, platform::Platform pl
     BackgroundColor = ui::colors::BtnFace;
     FormFont = SansSerif(ui::colors::WindowText);
     Timer1.Interval = 500;
+    SeparadorMilhar = Plataforma.system ? Plataforma.system->thousandsSeparator() : ".";
     CriaControles();
     LigaEventos();
+    ConfiguraFxFileManager1();
 }
 
 void TFrmAtuModulo::CriaControles() {
@@ -89,6 +92,21 @@ void TFrmAtuModulo::LigaEventos() {
     OnDestroy = [this] { FormDestroy(this); };
 }
 
+void TFrmAtuModulo::ConfiguraFxFileManager1() {
+    using namespace fileops;
+    FxFileManager1.SetOptions({foCopyDateTime, foCopyAttr, foOverwrite, foCheckSpace, foReadOnlyFiles, foHiddenFiles,
+                               foSysFiles});
+    FxFileManager1.OnStart = [this](TFxFileManager& sender) { FxFileManager1Start(sender); };
+    FxFileManager1.OnProgress = [this](TFxFileManager& sender) { FxFileManager1Progress(sender); };
+    FxFileManager1.OnCreateDirectory = [this](TFxFileManager& sender, bool& canCreate) {
+        FxFileManager1CreateDirectory(sender, canCreate);
+    };
+    FxFileManager1.OnEnd = [this](TFxFileManager& sender, TFxFileStatus status) { FxFileManager1End(sender, status); };
+    FxFileManager1.OnError = [this](TFxFileManager& sender, TFxFileError error) { FxFileManager1Error(sender, error); };
+    // OnOverwrite and OnProcessFile stay unassigned: foOverwrite answers the first, nothing is skipped.
+    FxFileManager1.ProcessMessages = [this] { Aplicacao.ProcessMessages(); };
+}
+
 void TFrmAtuModulo::FormShow(ui::TComponent*) {
     ServidorAberto = false;
     Timer1.SetEnabled(true);
@@ -98,12 +116,6 @@ void TFrmAtuModulo::FormShow(ui::TComponent*) {
 void TFrmAtuModulo::Timer1Timer(ui::TComponent*) {
     // The run switches the timer off as its first step, so this ticks once per process.
     SpeedButton1.Click();
-}
-
-void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
-    // The update run is not wired in yet: this build only switches the timer off and ends.
-    Timer1.SetEnabled(false);
-    Aplicacao.Terminate();
 }
 
 void TFrmAtuModulo::FormClose(ui::TComponent*, ui::TCloseAction& Action) {

@@ -2,7 +2,12 @@
 // shows what the update run checks and copies. Its timer starts the run once it is shown.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
 #include "app/posiciona_form.h"
+#include "fileops/fx_file_manager.h"
 #include "platform/platform.h"
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -14,6 +19,7 @@ public:
     TFrmAtuModulo(ui::Application& application, platform::Platform platform);
 
     ui::TTimer Timer1{"Timer1"};
+    fileops::TFxFileManager FxFileManager1;
 
     ui::TLabel Label1{"Label1"};
     ui::TLabel lbArquivo{"lbArquivo"};
@@ -32,10 +38,22 @@ public:
     ui::TLabel lErroM2{"lErroM2"};
 
     void Timer1Timer(ui::TComponent* Sender);
+    // The update run: ends the running modules, cleans up, copies what is missing or older from
+    // the server, reports, starts the chosen module and asks the application to terminate.
     void SpeedButton1Click(ui::TComponent* Sender);
+    void FxFileManager1Error(fileops::TFxFileManager& Sender, fileops::TFxFileError Error);
+    void FxFileManager1Start(fileops::TFxFileManager& Sender);
+    void FxFileManager1Progress(fileops::TFxFileManager& Sender);
     void FormShow(ui::TComponent* Sender);
     void FormClose(ui::TComponent* Sender, ui::TCloseAction& Action);
     void FormDestroy(ui::TComponent* Sender);
+    void FxFileManager1CreateDirectory(fileops::TFxFileManager& Sender, bool& CanCreate);
+    void FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus Status);
+
+    void ApagaAntigos(const std::string& Caminho);
+    void ExcluirArq(const std::string& Caminho);
+    int32_t KillTask(const std::string& ExeFileName);
+    std::string VerModuloAberto(std::string Aplicacao, uintptr_t& Handel);
 
     // Set by the update run while it works: a close request then must not destroy the window.
     bool Atualizando = false;
@@ -44,12 +62,32 @@ public:
     FonteAreaTrabalho AreaTrabalho;
 
 protected:
+    // Starts a program of the program folder as the run does (bare name, one blank as parameters,
+    // SW_SHOW, the main window as owner); a double may raise here to show the launch messages.
+    virtual uintptr_t ExecutaPrograma(const std::string& arquivo);
+
     ui::Application& Aplicacao;
     platform::Platform Plataforma;
 
 private:
     void CriaControles();
     void LigaEventos();
+    void ConfiguraFxFileManager1();
+
+    // The update run's phases (update_run.cpp, catalogue_phase.cpp).
+    void FechaModulos();
+    void RegiaoProtegida();
+    void CaminhoDeFalha();
+    void IniciaOuAvisa(const std::string& arquivo, const std::string& aviso);
+    void CarregaListaDeTrabalho();
+    void FaseCatalogo(const std::string& pastaServidor);
+    void CopiaArquivo(const std::string& origem, const std::string& destino);
+    std::string PastaPrograma() const;
+
+    // The work-list line in hand, shared by the catalogue walk and the failure message.
+    size_t LinhaAtual = 0;
+    // The user's thousands separator, read once for the byte counters and the report.
+    std::string SeparadorMilhar;
 };
 
 // The one splash window, while it exists.

@@ -5,6 +5,8 @@
 #include "app/atualiza_modulo.h"
 #include "app/pictures.h"
 #include "app/run_state.h"
+#include "support/recording_shell.h"
+#include "support/scripted_processes.h"
 #include "ui/application.h"
 
 namespace {
@@ -27,6 +29,9 @@ private:
 platform::Platform WithWorkArea(std::optional<platform::Rect> area) {
     platform::Platform machine;
     machine.system = std::make_shared<DesktopSystem>(area);
+    machine.files = platform::makeNativePlatform().files;
+    machine.processes = std::make_shared<testing_support::ScriptedProcesses>();
+    machine.shell = std::make_shared<testing_support::RecordingShell>();
     return machine;
 }
 

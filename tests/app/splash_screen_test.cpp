@@ -40,7 +40,7 @@ TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
     ASSERT_TRUE(ui::FltkDisplayAvailable()) << "Xvfb " << display.Name() << " did not come up";
 
     ui::Application application(ui::MakeFltkBackend());
-    app::TFrmAtuModulo splash(application, platform::Platform{});
+    app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
     application.CreateForm(splash);
     ui::Picture before, after;
     splash.SpeedButton1.OnClick = [&] {

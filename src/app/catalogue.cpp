@@ -1,0 +1,102 @@
+#include "app/catalogue.h"
+
+#include <algorithm>
+
+#include "platform/text.h"
+#include "platform/text_decoding.h"
+
+namespace app {
+
+namespace {
+
+std::string ReadWhole(platform::FileSystem& files, const std::string& path) {
+    if (!files.fileExists(path)) throw CatalogoError("Catálogo de módulos não encontrado: " + path);
+    std::unique_ptr<platform::File> file = files.openRead(path);
+    if (!file) throw CatalogoError("Não foi possível abrir o catálogo de módulos: " + path);
+    std::string bytes;
+    char buffer[8192];
+    for (;;) {
+        const int64_t got = file->read(buffer, sizeof buffer);
+        if (got < 0) throw CatalogoError("Erro ao ler o catálogo de módulos: " + path);
+        if (got == 0) return bytes;
+        bytes.append(buffer, static_cast<size_t>(got));
+    }
+}
+
+bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
+
+}  // namespace
+
+std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::System& system,
+                                         const std::string& path) {
+    const std::string bytes = ReadWhole(files, path);
+    const std::string text =
+        platform::DecodeText(bytes, [&system](std::string_view ansi) { return system.decodeAnsi(ansi); });
+    std::vector<std::string> lines;
+    for (std::string_view line : platform::SplitLines(text)) lines.emplace_back(line);
+    return lines;
+}
+
+uint32_t DataDoArquivo(platform::FileSystem& files, const std::string& path) {
+    if (std::optional<uint32_t> time = files.lastWriteDos(path)) return *time;
+    throw CatalogoError("Não foi possível converter a data do arquivo (fora de 1980 a 2107, ou o arquivo sumiu): " +
+                        path);
+}
+
+bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local) {
+    if (!files.fileExists(servidor)) return false;
+    if (!files.fileExists(local)) return true;
+    return DataDoArquivo(files, servidor) > DataDoArquivo(files, local);
+}
+
+std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::string& pastaServidor,
+                                       const std::string& pastaPrograma, const std::string& mask) {
+    std::vector<std::string> faltam;
+    for (const platform::DirEntry& entry : files.find(pastaServidor + mask)) {
+        const std::string local = pastaPrograma + entry.name;
+        if (!files.fileExists(local) ||
+            DataDoArquivo(files, pastaServidor + entry.name) > DataDoArquivo(files, local))
+            faltam.push_back(platform::trimBlanks(entry.name));
+    }
+    return faltam;
+}
+
+LinhaDoCatalogo ClassificaLinha(const std::string& linha) {
+    const std::string nome = platform::trimBlanks(linha);
+    const std::string upper = platform::upperAscii(nome);
+    if (Contains(upper, ".EXE")) return {platform::trimBlanks(platform::utf8Slice(linha, 1, 26)), TituloDaLinha(linha)};
+    if (Contains(upper, ".BPL")) return {nome, "Arquivo BPL"};
+    if (Contains(upper, ".DLL")) return {nome, "Arquivo DLL"};
+    return {nome, nome};
+}
+
+std::string TituloDaLinha(const std::string& linha) {
+    return platform::trimBlanks(platform::utf8Slice(linha, 27, 80));
+}
+
+bool NaListaDePulo(const std::string& nome) {
+    const std::string upper = platform::upperAscii(nome);
+    return std::find(ListaDePulo.begin(), ListaDePulo.end(), upper) != ListaDePulo.end();
+}
+
+bool NomeSeguro(const std::string& nome) {
+    if (nome.empty() || nome.front() == '\\' || nome.front() == '/') return false;
+    if (Contains(nome, ":")) return false;  // a drive, or a stream of another file on Windows
+    int depth = 0;
+    std::string part;
+    for (size_t i = 0; i <= nome.size(); ++i) {
+        if (i < nome.size() && nome[i] != '\\' && nome[i] != '/') {
+            part += nome[i];
+            continue;
+        }
+        // Windows drops trailing dots and blanks from a component: "..." and ".. " are "..".
+        const std::string plain = part.substr(0, part.find_last_not_of(". ") + 1);
+        if (plain.empty() && part.find("..") != std::string::npos) --depth;
+        else if (!plain.empty()) ++depth;
+        if (depth < 0) return false;
+        part.clear();
+    }
+    return true;
+}
+
+}  // namespace app

@@ -1,0 +1,66 @@
+// The catalogue phase's decisions, free of the window: reading MODULOS.DAT, the package and
+// library sweeps, what a work-list line names and shows, the skip list, the copy decision and
+// which names may be written into the program folder.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace app {
+
+inline constexpr std::string_view kCatalogo = "MODULOS.DAT";
+
+// Never copied, whatever the catalogue says: the updater itself (it is running) and one more.
+inline constexpr std::array<std::string_view, 2> ListaDePulo = {"ATUALIZATERMINALQOR7.EXE", "VOLMAR.EXE"};
+
+// The catalogue could not be read, or a file time could not be converted: the run's failure path.
+class CatalogoError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The whole file, one entry per line (byte-order mark or the system's ANSI code page; CR LF, LF
+// or CR). Throws CatalogoError when it is missing or cannot be read.
+std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::System& system,
+                                         const std::string& path);
+
+// The last-write time of an existing file in DOS form; throws CatalogoError when it cannot be
+// had (before 1980, after 2107, or the file went away).
+uint32_t DataDoArquivo(platform::FileSystem& files, const std::string& path);
+
+// Copy when the server file exists (a folder is no file) and the terminal's does not, or when
+// both exist and the server's DOS time is strictly later.
+bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local);
+
+// The server files matching mask ("*.BPL", "*.DLL"), in search order, that the program folder
+// lacks or holds older: their names without surrounding blanks.
+std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::string& pastaServidor,
+                                       const std::string& pastaPrograma, const std::string& mask);
+
+// What a work-list line names and what the status label shows for it.
+struct LinhaDoCatalogo {
+    std::string nome;    // the file name, relative to both folders
+    std::string rotulo;  // for lbArquivo
+};
+
+// ".EXE" anywhere (case ignored): name in characters 1-26, title in 27-106; else ".BPL":
+// "Arquivo BPL"; else ".DLL": "Arquivo DLL"; else the whole line is the name and the label.
+// Fields lose surrounding characters of codes 0 to 32.
+LinhaDoCatalogo ClassificaLinha(const std::string& linha);
+
+// Characters 27 to 106 of a module line without surrounding blanks; empty for a shorter line.
+std::string TituloDaLinha(const std::string& linha);
+
+bool NaListaDePulo(const std::string& nome);
+
+// A name that stays inside the program folder: no absolute path, no drive, no ".." that climbs
+// out of it. Sub-folders are fine.
+bool NomeSeguro(const std::string& nome);
+
+}  // namespace app

@@ -1,0 +1,134 @@
+// The update run: the click handler of the hidden SpeedButton1, clicked once by Timer1.
+#include "app/atualiza_modulo.h"
+#include "app/catalogue.h"
+#include "app/run_state.h"
+#include "platform/text.h"
+#include "process/cleanup.h"
+#include "process/fmx_utils.h"
+#include "process/modules.h"
+#include "settings/retorna_caminho.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kUltimaPassada = 500;  // the closing phase makes at most 501 passes (0 to 500)
+constexpr const char* kMarcador = "ATUALIZA.DAT";
+
+const std::string kFavorVerificar = "\r\r               Favor Verificar !!!               ";
+const std::string kAvisoServidor = "Houve Algum Problema Com o Programa SERVERQOR.EXE !!!" + kFavorVerificar;
+const std::string kAvisoFrenteDeCaixa = "Houve Algum Problema Com o Programa HALDENMOR7.EXE !!!" + kFavorVerificar;
+const std::string kAvisoPrincipal = "Houve Algum Problema Com o Programa QOR7.exe  !!!" + kFavorVerificar;
+const std::string kAvisoPrincipalNaFalha = "Houve Algum Problema Com o Programa QOR7.EXE !!!" + kFavorVerificar;
+
+// Whatever way the run leaves, the window may close again and the application ends.
+class FimDaExecucao {
+public:
+    FimDaExecucao(bool& atualizando, ui::Application& application) : atualizando_(atualizando), app_(application) {
+        atualizando_ = true;
+    }
+    ~FimDaExecucao() {
+        atualizando_ = false;
+        app_.Terminate();
+    }
+    FimDaExecucao(const FimDaExecucao&) = delete;
+    FimDaExecucao& operator=(const FimDaExecucao&) = delete;
+
+private:
+    bool& atualizando_;
+    ui::Application& app_;
+};
+
+}  // namespace
+
+void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
+    Timer1.SetEnabled(false);
+    FimDaExecucao fim(Atualizando, Aplicacao);
+    FechaModulos();
+    LinhaAtual = 0;
+    try {
+        RegiaoProtegida();
+    } catch (...) {
+        CaminhoDeFalha();
+    }
+}
+
+void TFrmAtuModulo::FechaModulos() {
+    bool parar = false;
+    for (int passada = 0; !parar; ++passada) {
+        uintptr_t naoUsado = 0;
+        const std::string modulo = VerModuloAberto("", naoUsado);
+        if (modulo.empty()) parar = true;
+        if (passada >= kUltimaPassada) parar = true;
+        if (!platform::trimBlanks(modulo).empty()) KillTask(modulo);
+    }
+}
+
+void TFrmAtuModulo::RegiaoProtegida() {
+    const std::string pastaServidor = settings::RetornaCaminho(Plataforma, "EXE");
+    ListaAtualizados.clear();
+    // The catalogue first: with the share down the clean-up would leave the terminal without the
+    // packages that it then could not copy back.
+    CarregaListaDeTrabalho();
+    lbArquivo.Caption = "Limpando Versões Antigas";
+    Aplicacao.ProcessMessages();
+    try {
+        ApagaAntigos(PastaPrograma());
+    } catch (...) {
+        // The clean-up reports the files it could not delete itself; the run goes on.
+    }
+    FaseCatalogo(pastaServidor);
+    if (!platform::trimBlanks(ListaAtualizados).empty())
+        Aplicacao.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r" + ListaAtualizados);
+    if (Plataforma.files->fileExists(PastaPrograma() + kMarcador)) Plataforma.files->deleteFile(PastaPrograma() + kMarcador);
+    if (ServidorAberto) IniciaOuAvisa("SERVERQOR.EXE", kAvisoServidor);
+    if (ParamStr(1) == "F")
+        IniciaOuAvisa("HALDENMOR7.exe", kAvisoFrenteDeCaixa);
+    else
+        IniciaOuAvisa("QOR7.exe", kAvisoPrincipal);
+}
+
+void TFrmAtuModulo::CaminhoDeFalha() {
+    if (Plataforma.files->fileExists(PastaPrograma() + kMarcador)) Plataforma.files->deleteFile(PastaPrograma() + kMarcador);
+    const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
+    Aplicacao.MessageBox(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
+                                                 "Verifique se o mesmo não está aberto.");
+    IniciaOuAvisa("QOR7.exe", kAvisoPrincipalNaFalha);
+}
+
+void TFrmAtuModulo::IniciaOuAvisa(const std::string& arquivo, const std::string& aviso) {
+    try {
+        ExecutaPrograma(arquivo);
+    } catch (...) {
+        Aplicacao.MessageBox(ui::BoxKind::Error, aviso);
+    }
+}
+
+uintptr_t TFrmAtuModulo::ExecutaPrograma(const std::string& arquivo) {
+    return process::ExecutaPrograma(*Plataforma.shell, Aplicacao.MainWindowHandle(), arquivo, " ", PastaPrograma(),
+                                    platform::SW_SHOW);
+}
+
+std::string TFrmAtuModulo::PastaPrograma() const {
+    return platform::folderPart(Plataforma.system->executablePath());
+}
+
+std::string TFrmAtuModulo::VerModuloAberto(std::string Aplicacao, uintptr_t& Handel) {
+    return process::VerModuloAberto(*Plataforma.processes, Aplicacao, Handel, ServidorAberto);
+}
+
+int32_t TFrmAtuModulo::KillTask(const std::string& ExeFileName) {
+    return process::KillTask(*Plataforma.processes, ExeFileName);
+}
+
+void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
+    process::ApagaAntigos(*Plataforma.files, Caminho,
+                          [this](const std::string& texto) { Aplicacao.MessageBox(ui::BoxKind::Plain, texto); });
+}
+
+void TFrmAtuModulo::ExcluirArq(const std::string& Caminho) {
+    process::ExcluirArq(*Plataforma.files, Caminho,
+                        [this](const std::string& texto) { Aplicacao.MessageBox(ui::BoxKind::Plain, texto); });
+}
+
+}  // namespace app
