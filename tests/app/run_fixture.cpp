@@ -1,5 +1,6 @@
 #include "run_fixture.h"
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "app/run_state.h"
@@ -9,10 +10,10 @@ namespace app_test {
 namespace fs = std::filesystem;
 
 RunTest::RunTest() {
-    serverFolder = dir.folder() + "servidor/QOR7\\";
-    terminalFolder = dir.folder() + "terminal/";
-    fs::create_directories(dir / "servidor/QOR7/TABDEF");
-    fs::create_directories(dir / "terminal");
+    serverFolder = dir.folder() + "rede/servidor/QOR7\\";
+    terminalFolder = dir.folder() + "estacao/terminal/";
+    fs::create_directories(dir / "rede/servidor/QOR7/TABDEF");
+    fs::create_directories(dir / "estacao/terminal");
     platform::Platform native = platform::makeNativePlatform();
     processes = std::make_shared<testing_support::ScriptedProcesses>();
     shell = std::make_shared<testing_support::RecordingShell>();
@@ -36,25 +37,25 @@ RunTest::~RunTest() {
 }
 
 void RunTest::WriteSettings() const {
-    dir.write("terminal/qor.ini", "[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=" + dir.folder() +
-                                      "servidor/QOR7/\r\nCaminho_Base_Dados=C:\\QOR7\\\r\n");
+    dir.write("estacao/terminal/qor.ini", "[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=" + dir.folder() +
+                                      "rede/servidor/QOR7/\r\nCaminho_Base_Dados=C:\\QOR7\\\r\n");
 }
 
 void RunTest::WriteCatalogue(const std::vector<std::string>& lines) const {
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
-    dir.write("servidor/QOR7/TABDEF/MODULOS.DAT", text);
+    dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", text);
 }
 
 std::string RunTest::Server(const std::string& name, const std::string& content) const {
-    return dir.write("servidor/QOR7/" + name, content);
+    return dir.write("rede/servidor/QOR7/" + name, content);
 }
 
 std::string RunTest::Terminal(const std::string& name, const std::string& content) const {
-    return dir.write("terminal/" + name, content);
+    return dir.write("estacao/terminal/" + name, content);
 }
 
-bool RunTest::TerminalHas(const std::string& name) const { return fs::is_regular_file(dir / ("terminal/" + name)); }
+bool RunTest::TerminalHas(const std::string& name) const { return fs::is_regular_file(dir / ("estacao/terminal/" + name)); }
 
 void RunTest::SetTime(const std::string& path, const platform::LocalDateTime& t) const {
     const std::optional<uint32_t> dos = platform::packDosDateTime(t);
@@ -81,6 +82,15 @@ std::vector<std::string> RunTest::Launched() const {
     std::vector<std::string> files;
     for (const auto& call : shell->calls) files.push_back(call.file);
     return files;
+}
+
+void SetEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value ? value : "");
+#else
+    if (value) setenv(name, value, 1);
+    else unsetenv(name);
+#endif
 }
 
 std::string ModuleLine(const std::string& exe, const std::string& title) {

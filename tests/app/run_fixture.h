@@ -50,7 +50,7 @@ protected:
     std::string Server(const std::string& name, const std::string& content = "servidor") const;
     std::string Terminal(const std::string& name, const std::string& content = "terminal") const;
     bool TerminalHas(const std::string& name) const;
-    std::string TerminalText(const std::string& name) const { return dir.read("terminal/" + name); }
+    std::string TerminalText(const std::string& name) const { return dir.read("estacao/terminal/" + name); }
     // Gives a file the DOS time t (local time).
     void SetTime(const std::string& path, const platform::LocalDateTime& t) const;
 
@@ -74,6 +74,9 @@ protected:
     // Makes the window: tests may put a derived class here.
     std::function<std::unique_ptr<app::TFrmAtuModulo>(ui::Application&, platform::Platform)> makeForm;
 };
+
+// Sets or (value null) removes an environment variable of this process.
+void SetEnv(const char* name, const char* value);
 
 // "QOR7.EXE" padded to column 26 and the title from column 27.
 std::string ModuleLine(const std::string& exe, const std::string& title);

@@ -70,7 +70,7 @@ TEST_F(UpdateRun, TheMarkerFileIsDeletedOnTheNormalPath) {
 }
 
 TEST_F(UpdateRun, MissingCatalogueTakesTheFailurePathEvenWithFAndAClosedServer) {
-    std::filesystem::remove(dir / "servidor/QOR7/TABDEF/MODULOS.DAT");
+    std::filesystem::remove(dir / "rede/servidor/QOR7/TABDEF/MODULOS.DAT");
     Terminal("ATUALIZA.DAT", "");
     processes->add("SERVERQOR.EXE", 11);
     const std::string out = RunUpdate({"F"});
@@ -84,7 +84,7 @@ TEST_F(UpdateRun, MissingCatalogueTakesTheFailurePathEvenWithFAndAClosedServer) 
 
 TEST_F(UpdateRun, WithoutSettingsTheCatalogueIsLookedForAtTheRootAndTheMainModuleStarts) {
     // No qor.ini: the server folder is "\" and the catalogue "\TABDEF\MODULOS.DAT".
-    std::filesystem::remove(dir / "terminal/qor.ini");
+    std::filesystem::remove(dir / "estacao/terminal/qor.ini");
     const std::string out = RunUpdate();
     EXPECT_NE(out.find("Ocorreram erros na Atualização do Módulo : ()\n"), std::string::npos) << out;
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
@@ -142,7 +142,7 @@ TEST_F(LaunchMessages, PointOfSaleModuleHasItsOwnMessage) {
 }
 
 TEST_F(LaunchMessages, FailurePathWritesTheMainModuleInCapitals) {
-    std::filesystem::remove(dir / "servidor/QOR7/TABDEF/MODULOS.DAT");
+    std::filesystem::remove(dir / "rede/servidor/QOR7/TABDEF/MODULOS.DAT");
     const std::string out = RunUpdate();
     EXPECT_EQ(out,
               "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"

@@ -1,0 +1,196 @@
+// The catalogue phase inside the update run, on real server and terminal folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/run_state.h"
+#include "platform/text.h"
+#include "run_fixture.h"
+#include "support/faulty_file_system.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app_test::ModuleLine;
+
+const platform::LocalDateTime kOntem{2024, 3, 10, 8, 0, 0};
+const platform::LocalDateTime kOntemMaisDois{2024, 3, 10, 8, 0, 2};
+
+// What the window showed when a copy started.
+struct Copia {
+    std::string lbArquivo, lbArquivo2, Label3, origem, destino;
+};
+
+class CatalogueRun : public app_test::RunTest {
+protected:
+    CatalogueRun() {
+        WriteSettings();
+        beforeRun = [this](app::TFrmAtuModulo& splash) {
+            auto original = splash.FxFileManager1.OnStart;
+            splash.FxFileManager1.OnStart = [this, &splash, original](fileops::TFxFileManager& sender) {
+                copies.push_back({splash.lbArquivo.Caption, splash.lbArquivo2.Caption, splash.Label3.Caption,
+                                  app::ArqOrigem, app::ArqDestino});
+                original(sender);
+            };
+        };
+    }
+    ~CatalogueRun() override { app_test::SetEnv("ATUALIZA_CONFIRM", nullptr); }
+    std::vector<std::string> CopiedFrom() const {
+        std::vector<std::string> names;
+        for (const Copia& c : copies) names.push_back(platform::fileNamePart(c.origem));
+        return names;
+    }
+    std::vector<Copia> copies;
+};
+
+TEST_F(CatalogueRun, AMissingModuleIsCopiedShowingItsTitleAndServerPath) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Sistema Principal")});
+    Server("QOR7.EXE", "módulo novo");
+    const std::string out = RunUpdate();
+    ASSERT_EQ(copies.size(), 1u);
+    EXPECT_EQ(copies[0].lbArquivo, "Sistema Principal");
+    EXPECT_EQ(copies[0].lbArquivo2, serverFolder + "QOR7.EXE");
+    EXPECT_EQ(copies[0].Label3, "Aguarde ...");
+    EXPECT_EQ(copies[0].origem, serverFolder + "QOR7.EXE");
+    EXPECT_EQ(copies[0].destino, terminalFolder + "QOR7.EXE");
+    EXPECT_EQ(Form().lbArquivo2.Caption, "");
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "módulo novo");
+    EXPECT_EQ(Form().LabTotalBytes.Caption, "Total: 12");
+    EXPECT_EQ(Form().LabBytesCopiados.Caption, "12 bytes processados");
+    EXPECT_EQ(out, "--- information\nArquivos Atualizados :\n\n  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n"
+                   "--- answer: OK\n");
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+TEST_F(CatalogueRun, TimesDecideEqualAndNewerLocalStayTwoSecondsNewerIsCopied) {
+    WriteCatalogue({ModuleLine("IGUAL.EXE", "Igual"), ModuleLine("LOCAL.EXE", "Local mais novo"),
+                    ModuleLine("NOVO.EXE", "Servidor mais novo")});
+    for (const char* name : {"IGUAL.EXE", "LOCAL.EXE", "NOVO.EXE"}) {
+        SetTime(Server(name, "servidor"), kOntem);
+        SetTime(Terminal(name, "estacao/terminal"), kOntem);
+    }
+    SetTime(terminalFolder + "LOCAL.EXE", kOntemMaisDois);
+    SetTime(serverFolder + "NOVO.EXE", kOntemMaisDois);
+    RunUpdate();
+    EXPECT_EQ(CopiedFrom(), std::vector<std::string>{"NOVO.EXE"});
+    EXPECT_EQ(TerminalText("NOVO.EXE"), "servidor");
+    EXPECT_EQ(TerminalText("IGUAL.EXE"), "estacao/terminal");
+    EXPECT_EQ(TerminalText("LOCAL.EXE"), "estacao/terminal");
+}
+
+TEST_F(CatalogueRun, SkipListPackagesInLowerCaseAndPlainLines) {
+    WriteCatalogue({ModuleLine("atualizaterminalqor7.exe", "O atualizador"), "  pkqor.bpl", "LEIAME.TXT", "",
+                    "SEM_NO_SERVIDOR.DLL"});
+    Server("atualizaterminalqor7.exe");
+    Server("pkqor.bpl");
+    Server("LEIAME.TXT");
+    RunUpdate();
+    EXPECT_FALSE(TerminalHas("atualizaterminalqor7.exe"));
+    ASSERT_EQ(CopiedFrom(), (std::vector<std::string>{"pkqor.bpl", "LEIAME.TXT"}));
+    EXPECT_EQ(copies[0].lbArquivo, "Arquivo BPL");
+    EXPECT_EQ(copies[1].lbArquivo, "LEIAME.TXT");
+    // The sweep appended the package too; by then it was current, so it is copied once.
+    EXPECT_EQ(Form().Memo1.Lines.back(), "pkqor.bpl");
+}
+
+TEST_F(CatalogueRun, EmptyCatalogueWithNothingToSweepShowsTheResolvedFolderThenLaunches) {
+    WriteCatalogue({});
+    const std::string out = RunUpdate();
+    EXPECT_EQ(out, "--- plain\nAtenção o Arquivo: " + serverFolder +
+                       "TABDEF\\MODULOS.DAT não foi carregado, favor atualizar o TABDEF.\n--- answer: OK\n");
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+TEST_F(CatalogueRun, EmptyCatalogueButAServerPackageMissingHereCopiesItWithoutAMessage) {
+    WriteCatalogue({});
+    Server("PKNOVO.BPL");
+    Server("dir.bpl/x", "");  // a folder that matches the mask is listed, never copied
+    const std::string out = RunUpdate();
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(CopiedFrom(), std::vector<std::string>{"PKNOVO.BPL"});
+    EXPECT_TRUE(TerminalHas("PKNOVO.BPL"));
+}
+
+TEST_F(CatalogueRun, SweepsFollowTheCatalogueAndAServerWithoutLibrariesAddsNone) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Principal")});
+    Server("PKA.BPL");
+    RunUpdate();
+    EXPECT_EQ(Form().Memo1.Lines, (std::vector<std::string>{ModuleLine("QOR7.EXE", "Principal"), "PKA.BPL"}));
+}
+
+TEST_F(CatalogueRun, ASubFolderIsCreatedOnlyWhenTheQuestionIsAnsweredYes) {
+    WriteCatalogue({"RELATORIOS\\VENDAS.DLL"});
+    Server("RELATORIOS/VENDAS.DLL", "relatório");
+    const std::string question = "--- confirmation\nO diretório de destino\n" + terminalFolder +
+                                 "RELATORIOS\\\nnão existe. Deseja cria-lo agora?\n--- answer: ";
+    const std::string no = RunUpdate();
+    EXPECT_EQ(no, question + "No\n");
+    EXPECT_FALSE(fs::exists(dir / "estacao/terminal/RELATORIOS"));
+}
+
+TEST_F(CatalogueRun, ASubFolderAnsweredYesIsCreatedAndFilled) {
+    app_test::SetEnv("ATUALIZA_CONFIRM", "yes");
+    WriteCatalogue({"RELATORIOS\\VENDAS.DLL"});
+    Server("RELATORIOS/VENDAS.DLL", "relatório");
+    const std::string yes = RunUpdate();
+    EXPECT_NE(yes.find("--- answer: Yes\n"), std::string::npos) << yes;
+    EXPECT_EQ(TerminalText("RELATORIOS/VENDAS.DLL"), "relatório");
+}
+
+TEST_F(CatalogueRun, AnErrorAtTheThirdLineNamesItsTitle) {
+    WriteCatalogue({ModuleLine("A.EXE", "Primeiro"), ModuleLine("B.EXE", "Segundo"),
+                    ModuleLine("C.EXE", "Contas a Receber"), ModuleLine("D.EXE", "Quarto")});
+    for (const char* name : {"A.EXE", "C.EXE", "D.EXE"}) Server(name);
+    Terminal("C.EXE");
+    // A terminal copy dated before 1980: its time cannot be converted.
+    fs::last_write_time(dir / "estacao/terminal/C.EXE", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 50));
+    Terminal("ATUALIZA.DAT", "");
+    processes->add("SERVERQOR.EXE", 5);
+    const std::string out = RunUpdate();
+    EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : (Contas a Receber)\n"
+                   "Verifique se o mesmo não está aberto.\n--- answer: OK\n");
+    EXPECT_EQ(CopiedFrom(), std::vector<std::string>{"A.EXE"});  // what came before stays copied
+    EXPECT_FALSE(TerminalHas("D.EXE"));
+    EXPECT_FALSE(TerminalHas("ATUALIZA.DAT"));
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});  // no server program on this path
+}
+
+TEST_F(CatalogueRun, AServerFileDatedBefore1980SendsTheRunToItsFailurePath) {
+    WriteCatalogue({ModuleLine("VELHO.EXE", "Módulo Antigo")});
+    Server("VELHO.EXE");
+    Terminal("VELHO.EXE");
+    fs::last_write_time(dir / "rede/servidor/QOR7/VELHO.EXE",
+                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 50));
+    const std::string out = RunUpdate();
+    EXPECT_NE(out.find("(Módulo Antigo)"), std::string::npos) << out;
+}
+
+TEST_F(CatalogueRun, ReportListsTwoExecutablesAndPackagesAloneGiveNoBox) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Principal"), "PKA.BPL", ModuleLine("BIMRO7.EXE", "Estoque"), "X.DLL"});
+    Server("QOR7.EXE", std::string(20000, 'q'));
+    Server("BIMRO7.EXE", std::string(1500000, 'b'));
+    Server("PKA.BPL");
+    Server("X.DLL");
+    const std::string out = RunUpdate();
+    EXPECT_EQ(out, "--- information\nArquivos Atualizados :\n\n"
+                   "  Arquivo: QOR7.EXE            -  Tamanho: 20 Kb\n"
+                   "  Arquivo: BIMRO7.EXE          -  Tamanho: 1.465 Kb\n\n--- answer: OK\n");
+    EXPECT_EQ(Form().pgbr.Max(), 8);  // the range of the last copy: X.DLL, 8 bytes
+}
+
+TEST_F(CatalogueRun, ASecondRunCopiesNothing) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Principal"), "PKQOR.BPL"});
+    Server("QOR7.EXE");
+    Server("PKQOR.BPL");
+    Server("LIB.DLL");
+    RunUpdate();
+    EXPECT_EQ(copies.size(), 3u);
+
+    application.DestroyAllForms();
+    copies.clear();
+    const std::string out = RunUpdate();
+    EXPECT_TRUE(copies.empty());
+    EXPECT_EQ(out, "");
+}
+
+}  // namespace

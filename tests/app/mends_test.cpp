@@ -1,0 +1,90 @@
+// Three faults of the described behaviour that the run avoids: a server share that is down must
+// not strip the terminal, the fallback copy must not delete before it has the new file, and a
+// catalogue name must not write outside the program folder.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "run_fixture.h"
+#include "support/faulty_file_system.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app_test::ModuleLine;
+
+class Mends : public app_test::RunTest {
+protected:
+    Mends() { WriteSettings(); }
+};
+
+TEST_F(Mends, ShareDownDeletesNothingAndStartsTheMainModule) {
+    fs::remove_all(dir / "rede");
+    Terminal("PKQOR7.bpl");  // matches the clean-up's masks
+    Terminal("midas.dll");
+    const std::string out = RunUpdate();
+    EXPECT_TRUE(TerminalHas("PKQOR7.bpl"));
+    EXPECT_TRUE(TerminalHas("midas.dll"));
+    EXPECT_EQ(out,
+              "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
+              "--- answer: OK\n");
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+TEST_F(Mends, WithTheShareUpTheCleanUpStillRunsBeforeTheWalk) {
+    WriteCatalogue({"PKQOR7.bpl"});
+    Server("PKQOR7.bpl", "novo");
+    Terminal("PKQOR7.bpl", "velho");
+    Terminal("midas.dll");
+    RunUpdate();
+    EXPECT_FALSE(TerminalHas("midas.dll"));
+    EXPECT_EQ(TerminalText("PKQOR7.bpl"), "novo");
+}
+
+class FallbackCopy : public Mends {
+protected:
+    FallbackCopy() {
+        faulty = std::make_shared<testing_support::FaultyFileSystem>(machine.files);
+        machine.files = faulty;
+        WriteCatalogue({ModuleLine("QOR7.EXE", "Principal")});
+        SetTime(Server("QOR7.EXE", "versão nova"), {2024, 5, 1, 9, 0, 2});
+        SetTime(Terminal("QOR7.EXE", "versão antiga"), {2024, 5, 1, 9, 0, 0});
+    }
+    std::shared_ptr<testing_support::FaultyFileSystem> faulty;
+};
+
+TEST_F(FallbackCopy, WhenItFailsTooTheOldFileStaysWhole) {
+    faulty->MakeUnreadable("QOR7.EXE");  // the component cannot open it, nor can the platform copy
+    const std::string out = RunUpdate();
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 2);  // qor.ini and QOR7.EXE
+    EXPECT_EQ(Form().lErroM1.Caption, "Método 01 (Erro na abertura do arquivo de origem.)");
+    EXPECT_FALSE(Form().lErroM1.Visible);
+    EXPECT_FALSE(Form().IErro.Visible);
+    EXPECT_EQ(Form().Label3.Caption, "Aguarde .....");
+    // The copy was attempted, so it is listed.
+    EXPECT_NE(out.find("  Arquivo: QOR7.EXE"), std::string::npos) << out;
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+TEST_F(FallbackCopy, WhenTheComponentFailsThePlatformCopyBringsTheNewFile) {
+    faulty->ShortWriteAtBlock(1);
+    RunUpdate();
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "versão nova");
+    EXPECT_EQ(Form().lErroM1.Caption, "Método 01 (Erro durante a gravação do arquivo de destino.)");
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 2);  // no temporary left
+}
+
+TEST_F(Mends, CatalogueNamesThatClimbOutOfTheProgramFolderAreNotCopied) {
+    // From the server folder and from the terminal folder "..\..\" leads to two different places.
+    WriteCatalogue({"..\\..\\x.dll", "..\\fora.dll", "SUB\\..\\dentro.dll"});
+    dir.write("rede/x.dll", "servidor");
+    dir.write("rede/servidor/fora.dll", "servidor");
+    Server("dentro.dll");
+    RunUpdate();
+    EXPECT_FALSE(fs::exists(dir / "x.dll"));
+    EXPECT_FALSE(fs::exists(dir / "estacao/fora.dll"));
+    EXPECT_TRUE(TerminalHas("dentro.dll"));
+}
+
+}  // namespace
