@@ -1,6 +1,7 @@
 // Execute as a whole: listing and its attribute filter, destination mapping, the checks of each
 // action in order, the missing destination folder, end statuses, Abort and state resets.
 #include <algorithm>
+#include <iostream>
 #include <stdexcept>
 
 #include "fx_fixture.h"
@@ -11,7 +12,14 @@ using namespace fx_testing;
 TEST_F(FileManagerTest, NothingListableFiresInvalidSourceWithoutStartOrEnd) {
     fs::create_directory(dir / "folder.txt");
     Write("target.dat", "x");
-    fs::create_symlink(dir / "target.dat", dir / "link.txt");
+    std::error_code linkError;
+    fs::create_symlink(dir / "target.dat", dir / "link.txt", linkError);
+#ifdef _WIN32
+    // Windows lets only privileged users make links: without one the folder stands alone.
+    if (linkError) std::cout << "(no link: " << linkError.message() << ")\n";
+#else
+    ASSERT_FALSE(linkError) << linkError.message();
+#endif
     EXPECT_FALSE(Run("*.txt", "out.txt"));
     EXPECT_EQ(events, Events{"error 0"});
     EXPECT_FALSE(Run("missing.txt", "out.txt"));
@@ -21,6 +29,7 @@ TEST_F(FileManagerTest, NothingListableFiresInvalidSourceWithoutStartOrEnd) {
 
 TEST_F(FileManagerTest, HiddenAndReadOnlyFilesAreListedOnlyWithTheirOptions) {
     Write(".hidden.txt", "h");
+    MakeHidden(".hidden.txt");
     Write("locked.txt", "r");
     Write("plain.txt", "p");
     MakeReadOnly("locked.txt");

@@ -18,11 +18,12 @@ namespace fx_testing {
 
 namespace fs = std::filesystem;
 
-// What must survive a failed copy unchanged: content, time and permissions.
+// What must survive a failed copy unchanged: content, time, permissions and attributes.
 struct FileState {
     std::string content;
     fs::file_time_type time;
     fs::perms permissions;
+    uint32_t attributes = 0;
     bool operator==(const FileState&) const = default;
 };
 
@@ -53,14 +54,22 @@ protected:
     }
 
     FileState State(const std::string& relative) const {
-        return {Read(relative), fs::last_write_time(dir / relative), fs::status(dir / relative).permissions()};
+        return {Read(relative), fs::last_write_time(dir / relative), fs::status(dir / relative).permissions(),
+                native->attributes(Path(relative)).value_or(0)};
     }
     void SetAge(const std::string& relative, int days) const {
         fs::last_write_time(dir / relative, fs::file_time_type::clock::now() - std::chrono::hours(24 * days));
     }
+    // Through the platform: the read-only attribute on Windows, no write permission on POSIX.
     void MakeReadOnly(const std::string& relative) const {
-        fs::permissions(dir / relative, fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
-                        fs::perm_options::remove);
+        const std::string path = Path(relative);
+        ASSERT_TRUE(native->setAttributes(path, native->attributes(path).value_or(0) | platform::attr::ReadOnly));
+    }
+    // POSIX hides a name that starts with a dot; Windows keeps it in the attributes.
+    void MakeHidden(const std::string& relative) const {
+        const std::string path = Path(relative);
+        ASSERT_TRUE(native->setAttributes(path, native->attributes(path).value_or(0) | platform::attr::Hidden));
+        ASSERT_TRUE(native->attributes(path).value_or(0) & platform::attr::Hidden);
     }
     // A copy's temporary files are "~<name>.<tag>.tmp" beside the destination.
     static std::vector<std::string> TemporaryFiles(const fs::path& folder) {

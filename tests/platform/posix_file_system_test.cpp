@@ -1,4 +1,7 @@
 // The POSIX file system on real temporary folders: it must answer as a Windows one would.
+// The POSIX backend only: the Win32 backend has its own tests (win32_*_test.cpp).
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -264,3 +267,5 @@ TEST_F(PosixFileSystemTest, CreateDirectoryMakesOneLevelOnly) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

@@ -1,4 +1,7 @@
 // The /proc process list and SIGKILL, with a real process running under a module's name.
+// The POSIX backend only: the Win32 backend has its own tests (win32_*_test.cpp).
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -57,3 +60,5 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

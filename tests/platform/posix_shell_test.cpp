@@ -1,4 +1,7 @@
 // Starting programs through the POSIX shell with the Windows shell's outcomes.
+// The POSIX backend only: the Win32 backend has its own tests (win32_*_test.cpp).
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -113,3 +116,5 @@ TEST_F(PosixShellTest, OtherFilesGoToTheDesktopOpener) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

@@ -1,4 +1,7 @@
 // The running program's surroundings and profile reading through the POSIX system.
+// The POSIX backend only: the Win32 backend has its own tests (win32_*_test.cpp).
+#ifndef _WIN32
+
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -28,3 +31,5 @@ TEST(PosixSystem, ProfileStringReadsFileFoundIgnoringCaseElseDefault) {
 }
 
 }  // namespace
+
+#endif  // _WIN32

@@ -13,7 +13,7 @@ std::string ProgramFolderSystem::profileString(const std::string& file, const st
                                                const std::string& key,
                                                const std::string& defaultValue) {
     lastFileRead = file;
-    std::ifstream in(file, std::ios::binary);
+    std::ifstream in(testing_support::pathFromUtf8(file), std::ios::binary);
     if (!in) return defaultValue;
     std::ostringstream bytes;
     bytes << in.rdbuf();

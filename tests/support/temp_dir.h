@@ -1,10 +1,16 @@
 // A real temporary folder for a test, removed with everything in it when the test ends.
+// Names are UTF-8 text on every platform, as the updater's own paths are.
 #pragma once
 
 #include <filesystem>
 #include <string>
 
 namespace testing_support {
+
+// A path from UTF-8 text (std::filesystem would read a narrow string in the ANSI code page on
+// Windows), and back.
+std::filesystem::path pathFromUtf8(const std::string& text);
+std::string utf8Of(const std::filesystem::path& path);
 
 class TempDir {
 public:
@@ -14,9 +20,9 @@ public:
     TempDir& operator=(const TempDir&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    // The folder as the updater writes folders: with its trailing separator.
-    std::string folder() const { return path_.string() + "/"; }
-    std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+    // The folder as the updater writes folders: with its trailing separator ("\" on Windows).
+    std::string folder() const;
+    std::filesystem::path operator/(const std::string& name) const { return path_ / pathFromUtf8(name); }
 
     // Writes a file (creating its parent folders) and returns its full path.
     std::string write(const std::string& relative, const std::string& content) const;
