@@ -6,7 +6,7 @@
 namespace testing_app {
 
 ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& folder, double timeoutSeconds) {
+                       const std::string& folder, double timeoutSeconds, const std::string&) {
     std::string commandLine = "\"" + program + "\"";
     for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
     STARTUPINFOA startup{};
@@ -31,6 +31,7 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
 
 #else
 
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,7 +45,7 @@ extern char** environ;
 namespace testing_app {
 
 ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& folder, double timeoutSeconds) {
+                       const std::string& folder, double timeoutSeconds, const std::string& stdoutFile) {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -52,6 +53,8 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+    if (!stdoutFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);

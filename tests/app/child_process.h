@@ -12,8 +12,9 @@ struct ChildResult {
     double seconds = 0;
 };
 
-// Runs program with the arguments in folder; kills it after timeoutSeconds.
+// Runs program with the arguments in folder; kills it after timeoutSeconds. When stdoutFile is
+// given (an absolute path), the program's standard output goes there (POSIX only).
 ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& folder, double timeoutSeconds);
+                       const std::string& folder, double timeoutSeconds, const std::string& stdoutFile = {});
 
 }  // namespace testing_app
