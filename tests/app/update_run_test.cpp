@@ -152,3 +152,25 @@ TEST_F(LaunchMessages, FailurePathWritesTheMainModuleInCapitals) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(UpdateRun, TheFileComponentCopiesWithOverwriteAndTheWindowsHandlers) {
+    beforeRun = [](app::TFrmAtuModulo& splash) {
+        const fileops::TFxFileManager& fx = splash.FxFileManager1;
+        using namespace fileops;
+        EXPECT_EQ(fx.Options(), (TFxFileOptions{foCopyDateTime, foCopyAttr, foOverwrite, foCheckSpace, foReadOnlyFiles,
+                                                foHiddenFiles, foSysFiles}));
+        EXPECT_EQ(fx.Options().Byte(), 0xFB);
+        EXPECT_FALSE(fx.Options().Contains(foCreateDir));
+        EXPECT_EQ(fx.Action(), faCopy);
+        EXPECT_EQ(fx.BufferSize(), 8192);
+        EXPECT_TRUE(fx.OnStart && fx.OnProgress && fx.OnCreateDirectory && fx.OnEnd && fx.OnError);
+        EXPECT_FALSE(fx.OnOverwrite);
+        EXPECT_FALSE(fx.OnProcessFile);
+        EXPECT_TRUE(fx.ProcessMessages);
+    };
+    RunUpdate();
+}
+
+}  // namespace
