@@ -42,7 +42,8 @@ void RunTest::WriteSettings() const {
 }
 
 void RunTest::WriteCatalogue(const std::vector<std::string>& lines) const {
-    std::string text;
+    // With a byte-order mark: without one Windows reads the ANSI code page.
+    std::string text = "\xEF\xBB\xBF";
     for (const std::string& line : lines) text += line + "\r\n";
     dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", text);
 }
