@@ -59,7 +59,7 @@ void TreeWidget::Sync() {
 }
 
 void TreeWidget::Rebuild() {
-    clear();
+    clear_children(root());  // clear() would delete the hidden root item too
     shownSelection_ = nullptr;
     AddNodes(root(), model_->Items);
     redraw();
