@@ -8,7 +8,8 @@
 #include "ui/application.h"
 
 int main(int argc, char** argv) {
-    app::GuardaArgumentos(argc, argv);
+    // UTF-8 text on every platform: Windows gives it from its UTF-16 command line.
+    app::GuardaArgumentos(platform::commandLineArguments(argc, argv));
     platform::Platform plataforma = platform::makeNativePlatform();
     ui::Application application(ui::MakeBackend());
     application.Initialize();

@@ -11,6 +11,10 @@ void GuardaArgumentos(int argc, const char* const* argv) {
     for (int i = 0; i < 2; ++i) argumentos[i] = i + 1 < argc && argv[i + 1] ? argv[i + 1] : "";
 }
 
+void GuardaArgumentos(const std::vector<std::string>& lista) {
+    for (size_t i = 0; i < 2; ++i) argumentos[i] = i + 1 < lista.size() ? lista[i + 1] : "";
+}
+
 const std::string& ParamStr(int index) {
     return index == 1 || index == 2 ? argumentos[index - 1] : vazio;
 }

@@ -14,6 +14,8 @@ inline bool ServidorAberto = false;   // the server program had to be ended
 
 // Keeps the command line; arguments beyond the second are ignored.
 void GuardaArgumentos(int argc, const char* const* argv);
+// The same from the command line's arguments, the program's own name first.
+void GuardaArgumentos(const std::vector<std::string>& argumentos);
 // Argument 1 or 2 of the command line; a missing argument is empty text.
 const std::string& ParamStr(int index);
 // Argument 2 is exactly "design", letter case included.

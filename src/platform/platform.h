@@ -140,6 +140,10 @@ struct Platform {
 // The real machine: POSIX on Linux, Win32 on Windows.
 Platform makeNativePlatform();
 
+// The program's command line as UTF-8 text, the program's own name first. POSIX systems give
+// argv as it came; Windows reads its UTF-16 command line (argv there is in the ANSI code page).
+std::vector<std::string> commandLineArguments(int argc, const char* const* argv);
+
 }  // namespace platform
 
 namespace platform {

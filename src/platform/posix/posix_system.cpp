@@ -69,3 +69,13 @@ std::string PosixSystem::thousandsSeparator() {
 }
 
 }  // namespace platform::posix
+
+namespace platform {
+
+std::vector<std::string> commandLineArguments(int argc, const char* const* argv) {
+    std::vector<std::string> arguments;
+    for (int i = 0; i < argc && argv && argv[i]; ++i) arguments.emplace_back(argv[i]);
+    return arguments;
+}
+
+}  // namespace platform
