@@ -79,6 +79,13 @@ void Application::Run() {
 
 void Application::ShowModal(TForm& form) {
     Show(form, true);
+    // The other windows come back on every way out, a handler's exception included.
+    struct ModalSession {
+        Backend& backend;
+        TForm& form;
+        ~ModalSession() { backend.ModalEnds(form); }
+    } session{*backend_, form};
+    backend_->ModalBegins(form);
     auto open = [&] {
         const OpenForm* entry = Find(form);
         return entry && entry->shown && !terminated_;

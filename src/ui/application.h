@@ -34,6 +34,9 @@ public:
     virtual std::optional<platform::Rect> WorkArea() = 0;
     virtual ScreenSize Screen() = 0;
     virtual void SetArrowCursor() {}
+    // A form is shown modally: the application's other windows take no input until it ends.
+    virtual void ModalBegins(TForm& form) { (void)form; }
+    virtual void ModalEnds(TForm& form) { (void)form; }
     // The toolkit's own top-level application window (not a form's), when it has one.
     virtual void* ApplicationHandle() { return nullptr; }
     // False when nobody can answer a window: a form that waits for a person closes at once.

@@ -94,7 +94,7 @@ void PaintForm(const TForm& form, BackBuffer& buffer, FontCache& fonts) {
             PaintGauge(*bar, buffer);
         }
         // The work list (TMemo) and the run's button (TSpeedButton) are never shown. The package
-        // window's tree view becomes a child WC_TREEVIEWW control, not a painting (still to come).
+        // window's tree view is a child control of the window (TreeControl) and paints itself.
     }
     GdiFlush();
 }

@@ -3,13 +3,20 @@
 #include "platform/win32/wide_text.h"
 #include "ui/win32/form_painter.h"
 
+#include <utility>
+
 namespace ui::win32 {
 
 namespace {
 
 constexpr wchar_t kClassName[] = L"AtualizaForm";
+// Posted to a form's window: a chosen menu command is due.
+constexpr UINT kRunCommand = WM_APP + 1;
 
-DWORD StyleOf(const TForm& form) { return form.Border == BorderStyle::None ? WS_POPUP : WS_OVERLAPPEDWINDOW; }
+// Child controls paint themselves: the form's painting leaves their place alone.
+DWORD StyleOf(const TForm& form) {
+    return (form.Border == BorderStyle::None ? WS_POPUP : WS_OVERLAPPEDWINDOW) | WS_CLIPCHILDREN;
+}
 
 // The program's own icon, else the system's application icon.
 HICON ProgramIcon() {
@@ -50,11 +57,25 @@ FormWindow::FormWindow(TForm& form, FontCache& fonts) : form_(form), fonts_(font
                               outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
                               nullptr, nullptr, GetModuleHandleW(nullptr), this);
     applied_ = {form.Left, form.Top, form.ClientWidth, form.ClientHeight};
-    if (window_) form.NativeHandle = window_;
+    if (!window_) return;
+    form.NativeHandle = window_;
+    CreateChildControls();
+}
+
+void FormWindow::CreateChildControls() {
+    form_.AlignControls();
+    for (TControl* control : form_.Controls()) {
+        auto* model = dynamic_cast<TTreeView*>(control);
+        if (!model) continue;
+        auto tree = std::make_unique<TreeControl>(*model, window_, fonts_.Get(form_.FormFont),
+                                                  [this](std::function<void()> command) { RunLater(std::move(command)); });
+        if (tree->Valid()) trees_.push_back(std::move(tree));
+    }
 }
 
 FormWindow::~FormWindow() {
     if (!window_) return;
+    trees_.clear();  // before their parent: each one undoes its own hook first
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);  // no message reaches this object any more
     DestroyWindow(window_);
     if (form_.NativeHandle == window_) form_.NativeHandle = nullptr;
@@ -70,11 +91,30 @@ void FormWindow::Hide() { ShowWindow(window_, SW_HIDE); }
 
 void FormWindow::FollowModel() {
     const RECT wanted{form_.Left, form_.Top, form_.ClientWidth, form_.ClientHeight};
-    if (EqualRect(&wanted, &applied_)) return;
-    applied_ = wanted;
-    const RECT outer = OuterRect(form_);
-    SetWindowPos(window_, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (!EqualRect(&wanted, &applied_)) {
+        applied_ = wanted;
+        const RECT outer = OuterRect(form_);
+        SetWindowPos(window_, nullptr, outer.left, outer.top, outer.right - outer.left, outer.bottom - outer.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    SyncChildControls();
+}
+
+void FormWindow::SyncChildControls() {
+    if (trees_.empty()) return;
+    form_.AlignControls();
+    for (const auto& tree : trees_) tree->Sync();
+}
+
+void FormWindow::RunLater(std::function<void()> command) {
+    pending_ = std::move(command);
+    PostMessageW(window_, kRunCommand, 0, 0);
+}
+
+void FormWindow::RunPendingCommand() {
+    std::function<void()> command = std::exchange(pending_, nullptr);
+    // Nothing of this object may be touched afterwards: the command may close the form.
+    if (command) command();
 }
 
 void FormWindow::Repaint() {
@@ -124,11 +164,32 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_EXITSIZEMOVE:
             TakeNewGeometry();
+            SyncChildControls();
             break;
         case WM_SIZE:
             // Only what the user did: the window system also reports our own moves, late.
             if (wParam == SIZE_MAXIMIZED) TakeNewGeometry();
+            // Aligned controls follow the frame while it is dragged, before the model hears of it.
+            for (const auto& tree : trees_) tree->FitParent(LOWORD(lParam), HIWORD(lParam));
             break;
+        case WM_SETFOCUS:
+            // The form's first control takes the keys, as a dialog gives its first control the focus.
+            for (const auto& tree : trees_)
+                if (IsWindowVisible(tree->Window())) {
+                    SetFocus(tree->Window());
+                    return 0;
+                }
+            break;
+        case WM_NOTIFY: {
+            LRESULT result = 0;
+            const auto* header = reinterpret_cast<const NMHDR*>(lParam);
+            for (const auto& tree : trees_)
+                if (tree->Notify(*header, result)) return result;
+            break;
+        }
+        case kRunCommand:
+            RunPendingCommand();
+            return 0;
         default:
             break;
     }

@@ -4,6 +4,11 @@
 
 #include "ui/win32/back_buffer.h"
 #include "ui/win32/font_cache.h"
+#include "ui/win32/tree_control.h"
+
+#include <functional>
+#include <memory>
+#include <vector>
 
 namespace ui::win32 {
 
@@ -16,9 +21,12 @@ public:
 
     bool Valid() const { return window_ != nullptr; }
     HWND Window() const { return window_; }
+    TForm& Form() const { return form_; }
     void Show();
     void Hide();
-    void FollowModel();  // moves and sizes the window where the form's model says
+    // Moves and sizes the window where the form's model says, and brings its child controls (the
+    // tree views) up to date; cheap when nothing changed.
+    void FollowModel();
     void Repaint();      // paints now, synchronously
     void Invalidate() { InvalidateRect(window_, nullptr, FALSE); }
     // What the back buffer holds: the pixels of the last painting.
@@ -30,12 +38,19 @@ private:
     LRESULT Handle(UINT message, WPARAM wParam, LPARAM lParam);
     void Paint();
     void TakeNewGeometry();
+    void CreateChildControls();
+    void SyncChildControls();
+    // Posts a command to this window's own queue: it runs after the message that chose it.
+    void RunLater(std::function<void()> command);
+    void RunPendingCommand();
 
     TForm& form_;
     FontCache& fonts_;
     BackBuffer buffer_;
     HWND window_ = nullptr;
     RECT applied_{};  // the form's Left, Top, ClientWidth and ClientHeight last given to the window
+    std::vector<std::unique_ptr<TreeControl>> trees_;
+    std::function<void()> pending_;  // a menu command waiting for its posted message
 };
 
 }  // namespace ui::win32

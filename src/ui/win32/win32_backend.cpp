@@ -9,6 +9,7 @@
 #include <map>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace ui {
 
@@ -30,9 +31,45 @@ UINT BoxStyle(BoxKind kind) {
     return MB_OK;
 }
 
+// The application's own hidden top-level window: owner of what the shell shows for us.
+HWND CreateApplicationWindow() {
+    static const bool registered = [] {
+        WNDCLASSEXW windowClass{};
+        windowClass.cbSize = sizeof(windowClass);
+        windowClass.lpfnWndProc = DefWindowProcW;
+        windowClass.hInstance = GetModuleHandleW(nullptr);
+        windowClass.lpszClassName = L"AtualizaApplication";
+        return RegisterClassExW(&windowClass) != 0;
+    }();
+    if (!registered) return nullptr;
+    return CreateWindowExW(WS_EX_TOOLWINDOW, L"AtualizaApplication", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+}
+
+// The visible, enabled top-level windows of this thread, but one.
+std::vector<HWND> EnabledWindowsBut(HWND except) {
+    struct Search {
+        HWND except;
+        std::vector<HWND> found;
+    } search{except, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            if (window != s->except && IsWindowVisible(window) && IsWindowEnabled(window)) s->found.push_back(window);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
 class Win32Backend : public Backend {
 public:
-    ~Win32Backend() override { windows_.clear(); }
+    ~Win32Backend() override {
+        while (!modal_.empty()) EndModal(modal_.back().form);
+        windows_.clear();
+        if (applicationWindow_) DestroyWindow(applicationWindow_);
+    }
 
     std::string Name() const override { return "win32"; }
 
@@ -45,11 +82,13 @@ public:
     }
 
     void HideForm(TForm& form) override {
+        EndModal(&form);  // first: the window that takes over the activation must be enabled
         if (FormWindow* window = WindowOf(form, false)) window->Hide();
         dirty_.erase(&form);
     }
 
     void DestroyForm(TForm& form) override {
+        EndModal(&form);
         dirty_.erase(&form);
         windows_.erase(&form);  // the window goes with its owner
         form.NativeHandle = nullptr;
@@ -75,6 +114,7 @@ public:
         MSG message;
         while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) continue;  // the application ends its loop itself
+            if (message.message == WM_CHAR && PreviewKey(message)) continue;
             TranslateMessage(&message);
             DispatchMessageW(&message);
         }
@@ -99,6 +139,21 @@ public:
 
     void SetArrowCursor() override { SetCursor(LoadCursorW(nullptr, MAKEINTRESOURCEW(32512) /* IDC_ARROW */)); }
 
+    void* ApplicationHandle() override {
+        if (!applicationWindow_) applicationWindow_ = CreateApplicationWindow();
+        return applicationWindow_;
+    }
+
+    void ModalBegins(TForm& form) override {
+        FormWindow* window = WindowOf(form, false);
+        if (!window) return;
+        ModalSession session{&form, EnabledWindowsBut(window->Window())};
+        for (HWND other : session.disabled) EnableWindow(other, FALSE);
+        modal_.push_back(std::move(session));
+    }
+
+    void ModalEnds(TForm& form) override { EndModal(&form); }
+
     Picture Capture(TForm& form) {
         FormWindow* window = WindowOf(form, false);
         if (!window) return {};
@@ -107,6 +162,41 @@ public:
     }
 
 private:
+    struct ModalSession {
+        const TForm* form;
+        std::vector<HWND> disabled;  // what this session disabled, and so gives back
+    };
+
+    void EndModal(const TForm* form) {
+        auto session = std::find_if(modal_.begin(), modal_.end(), [&](const ModalSession& s) { return s.form == form; });
+        if (session == modal_.end()) return;
+        for (HWND other : session->disabled)
+            if (IsWindow(other)) EnableWindow(other, TRUE);
+        modal_.erase(session);
+    }
+
+    // Key preview: a form with KeyPreview sees a key typed into one of its controls before the
+    // control does. True when the key is used up (the form closed, or its handler cleared it).
+    bool PreviewKey(MSG& message) {
+        if (message.wParam >= 0x100) return false;
+        HWND root = GetAncestor(message.hwnd, GA_ROOT);
+        if (!root || root == message.hwnd) return false;  // the form's own window hands on its keys itself
+        TForm* form = FormOfWindow(root);
+        Application* application = CurrentApplication();
+        if (!form || !form->KeyPreview || !application) return false;
+        char key = static_cast<char>(message.wParam);
+        application->KeyPress(*form, key);
+        if (!application->Alive(*form) || key == 0) return true;
+        message.wParam = static_cast<unsigned char>(key);
+        return false;
+    }
+
+    TForm* FormOfWindow(HWND window) const {
+        for (const auto& [form, formWindow] : windows_)
+            if (formWindow->Window() == window) return form;
+        return nullptr;
+    }
+
     FormWindow* WindowOf(TForm& form, bool create) {
         if (auto found = windows_.find(&form); found != windows_.end()) return found->second.get();
         if (!create) return nullptr;
@@ -137,6 +227,8 @@ private:
     std::map<TForm*, std::unique_ptr<FormWindow>> windows_;
     std::set<TForm*> dirty_;
     Clock::time_point lastPaint_{};
+    std::vector<ModalSession> modal_;
+    HWND applicationWindow_ = nullptr;
 };
 
 Win32Backend* activeBackend = nullptr;
