@@ -61,6 +61,23 @@ TEST_F(PackFormTest, DesignedPartsOfTheWindow) {
     EXPECT_EQ(form.TreeView1.Height, 300);
 }
 
+TEST_F(PackFormTest, ShowingArmsTheTimerOnlyWhenTheMarkerIsAFile) {
+    packinfo::TFrmPKG withoutMarker(application, machine);
+    withoutMarker.FormShow(&withoutMarker);
+    EXPECT_FALSE(withoutMarker.Timer1.Enabled());
+
+    fs::create_directory(program / "pular.txt");
+    packinfo::TFrmPKG withFolder(application, machine);
+    withFolder.FormShow(&withFolder);
+    EXPECT_FALSE(withFolder.Timer1.Enabled()) << "a folder named pular.txt does not count";
+
+    fs::remove(program / "pular.txt");
+    program.write("pular.txt", "");
+    packinfo::TFrmPKG withMarker(application, machine);
+    withMarker.FormShow(&withMarker);
+    EXPECT_TRUE(withMarker.Timer1.Enabled());
+}
+
 TEST_F(PackFormTest, WithNoNodeSelectedEveryCommandDoesNothing) {
     server.write("x.bpl", "x");
     fs::create_directory(program / "BPL");
