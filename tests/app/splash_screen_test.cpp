@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "app/atualiza_modulo.h"
-#include "png_file.h"
-#include "xvfb_display.h"
+#include "support/png_file.h"
+#include "support/xvfb_display.h"
 
 #ifdef ATUALIZA_HAVE_FLTK
 #include "ui/fltk/fltk_backend.h"
@@ -31,7 +31,7 @@ bool AnyPixel(const ui::Picture& p, int x0, int y0, int x1, int y1, bool (*test)
 }
 
 TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
-    testing_app::XvfbDisplay display;
+    testing_support::XvfbDisplay display;
     if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
     setenv("DISPLAY", display.Name().c_str(), 1);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -64,7 +64,7 @@ TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
     ASSERT_EQ(before.width, 501);
     ASSERT_EQ(before.height, 161);
     ASSERT_EQ(after.width, 501);
-    testing_app::WritePng(after, std::string(ATUALIZA_BUILD_DIR) + "/splash.png");
+    testing_support::WritePng(after, std::string(ATUALIZA_BUILD_DIR) + "/splash.png");
 
     const Rgb panel = At(before, 250, 85);
     EXPECT_LT(panel.r + panel.g + panel.b, 3 * 0x30) << "dark background";

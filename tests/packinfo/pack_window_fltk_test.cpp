@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "../app/png_file.h"
-#include "../app/xvfb_display.h"
+#include "support/png_file.h"
+#include "support/xvfb_display.h"
 #include "pack_fixture.h"
 #include "packinfo/pack_form.h"
 #include "ui/fltk/fltk_backend.h"
@@ -76,9 +76,9 @@ public:
         keeper_.reset();
         display_.reset();
     }
-    static testing_app::XvfbDisplay* Display() {
+    static testing_support::XvfbDisplay* Display() {
         if (!display_) {
-            display_ = std::make_unique<testing_app::XvfbDisplay>();
+            display_ = std::make_unique<testing_support::XvfbDisplay>();
             if (!display_->Running()) return nullptr;
             setenv("DISPLAY", display_->Name().c_str(), 1);
             const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
@@ -92,7 +92,7 @@ public:
     }
 
 private:
-    static inline std::unique_ptr<testing_app::XvfbDisplay> display_;
+    static inline std::unique_ptr<testing_support::XvfbDisplay> display_;
     static inline std::unique_ptr<XInput> keeper_;
 };
 [[maybe_unused]] ::testing::Environment* const displayEnvironment =
@@ -101,7 +101,7 @@ private:
 class PackWindowFltkTest : public packinfo_test::PackTest {
 protected:
     void SetUp() override {
-        testing_app::XvfbDisplay* xvfb = DisplayEnvironment::Display();
+        testing_support::XvfbDisplay* xvfb = DisplayEnvironment::Display();
         if (!xvfb) GTEST_SKIP() << "Xvfb is not installed: no window test";
         ASSERT_TRUE(ui::FltkDisplayAvailable()) << "Xvfb " << xvfb->Name() << " did not come up";
         displayName = xvfb->Name();
@@ -228,7 +228,7 @@ TEST_F(PackWindowFltkTest, ScreenshotOfTheFilledTree) {
     EXPECT_EQ(form.Top, (800 - 388) / 2);
     ASSERT_EQ(picture.width, 512);
     ASSERT_EQ(picture.height, 388);
-    testing_app::WritePng(picture, std::string(ATUALIZA_BUILD_DIR) + "/packinfo.png");
+    testing_support::WritePng(picture, std::string(ATUALIZA_BUILD_DIR) + "/packinfo.png");
 
     auto rgb = [&](int x, int y) {
         const uint32_t p = picture.at(x, y);

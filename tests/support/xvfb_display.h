@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace testing_app {
+namespace testing_support {
 
 class XvfbDisplay {
 public:
@@ -20,4 +20,4 @@ private:
     std::string name_;
 };
 
-}  // namespace testing_app
+}  // namespace testing_support

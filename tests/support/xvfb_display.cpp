@@ -1,11 +1,11 @@
-#include "xvfb_display.h"
+#include "support/xvfb_display.h"
 
 #ifdef _WIN32
 
-namespace testing_app {
+namespace testing_support {
 XvfbDisplay::XvfbDisplay() = default;  // the Windows build has no X display to start
 XvfbDisplay::~XvfbDisplay() = default;
-}  // namespace testing_app
+}  // namespace testing_support
 
 #else
 
@@ -21,7 +21,7 @@ XvfbDisplay::~XvfbDisplay() = default;
 
 extern char** environ;
 
-namespace testing_app {
+namespace testing_support {
 
 namespace {
 
@@ -52,7 +52,9 @@ XvfbDisplay::XvfbDisplay() {
     int number = 90 + static_cast<int>(getpid() % 100);
     while (DisplayNumberInUse(number)) ++number;
     name_ = ":" + std::to_string(number);
-    std::vector<std::string> args{program, name_, "-screen", "0", "1280x800x24", "-nolisten", "tcp"};
+    // No reset when the last client leaves: a test's probe connection would otherwise leave the
+    // server resetting, and refusing connections, just when the toolkit connects.
+    std::vector<std::string> args{program, name_, "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-noreset"};
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -72,6 +74,6 @@ XvfbDisplay::~XvfbDisplay() {
     waitpid(static_cast<pid_t>(pid_), nullptr, 0);
 }
 
-}  // namespace testing_app
+}  // namespace testing_support
 
 #endif

@@ -1,9 +1,9 @@
-#include "png_file.h"
+#include "support/png_file.h"
 
 #include <array>
 #include <fstream>
 
-namespace testing_app {
+namespace testing_support {
 
 namespace {
 
@@ -80,4 +80,4 @@ bool WritePng(const ui::Picture& picture, const std::string& path) {
     return static_cast<bool>(file);
 }
 
-}  // namespace testing_app
+}  // namespace testing_support

@@ -5,8 +5,8 @@
 
 #include "ui/controls.h"
 
-namespace testing_app {
+namespace testing_support {
 
 bool WritePng(const ui::Picture& picture, const std::string& path);
 
-}  // namespace testing_app
+}  // namespace testing_support
