@@ -199,18 +199,19 @@ TEST_F(CopyTest, UnreadableSourceOrFailedReadLeavesTheDestination) {
 // A program running from the destination. Windows refuses to replace a running program's file:
 // the old version stays whole and the error is the one of a locked file. POSIX systems replace the
 // name while the program runs on from its old file.
+// Named unlike any suite module: an update run elsewhere on the machine would end a QOR7.EXE.
 TEST_F(CopyTest, ProgramRunningFromTheDestination) {
-    testing_support::RunningProgram program(Path("QOR7.exe"));
+    testing_support::RunningProgram program(Path("MODULO.exe"));
     ASSERT_TRUE(program.started());
-    const FileState before = State("QOR7.exe");
-    Write("server/QOR7.exe", "new version");
-    EXPECT_TRUE(Run("server/QOR7.exe", "QOR7.exe"));
+    const FileState before = State("MODULO.exe");
+    Write("server/MODULO.exe", "new version");
+    EXPECT_TRUE(Run("server/MODULO.exe", "MODULO.exe"));
 #ifdef _WIN32
     EXPECT_EQ(events, (Events{"start", "progress 11 100", "error 10", "end 2"}));
-    EXPECT_EQ(State("QOR7.exe"), before);
+    EXPECT_EQ(State("MODULO.exe"), before);
 #else
     EXPECT_EQ(events, (Events{"start", "progress 11 100", "end 0"}));
-    EXPECT_EQ(Read("QOR7.exe"), "new version");
+    EXPECT_EQ(Read("MODULO.exe"), "new version");
 #endif
     EXPECT_TRUE(program.running());
     EXPECT_TRUE(TemporaryFiles(dir.path()).empty());
@@ -298,10 +299,10 @@ TEST_F(CopyTest, ProgramCopiedFromTheServerStillStarts) {
     wchar_t self[MAX_PATH];
     ASSERT_GT(GetModuleFileNameW(nullptr, self, MAX_PATH), 0u);
     fs::copy_file(self, dir / "server.exe");
-    EXPECT_TRUE(Run("server.exe", "QOR7.exe"));
+    EXPECT_TRUE(Run("server.exe", "MODULO.exe"));
     EXPECT_EQ(events.back(), "end 0");
 
-    const std::wstring program = (dir / "QOR7.exe").wstring();
+    const std::wstring program = (dir / "MODULO.exe").wstring();
     std::wstring command = L"\"" + program + L"\" --gtest_list_tests --gtest_filter=-*";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
