@@ -3,13 +3,4 @@
 #pragma once
 
 #include "platform/platform.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#undef MessageBox
+#include "platform/win32/windows_include.h"

@@ -4,13 +4,4 @@
 
 #include "ui/application.h"
 #include "ui/controls.h"
-
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#include <windows.h>
-
-#undef MessageBox
+#include "platform/win32/windows_include.h"
