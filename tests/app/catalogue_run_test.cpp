@@ -6,6 +6,7 @@
 #include "app/run_state.h"
 #include "platform/text.h"
 #include "run_fixture.h"
+#include "support/environment.h"
 #include "support/faulty_file_system.h"
 
 namespace {
@@ -34,7 +35,7 @@ protected:
             };
         };
     }
-    ~CatalogueRun() override { app_test::SetEnv("ATUALIZA_CONFIRM", nullptr); }
+    ~CatalogueRun() override { testing_support::SetEnv("ATUALIZA_CONFIRM", nullptr); }
     std::vector<std::string> CopiedFrom() const {
         std::vector<std::string> names;
         for (const Copia& c : copies) names.push_back(platform::fileNamePart(c.origem));
@@ -129,7 +130,7 @@ TEST_F(CatalogueRun, ASubFolderIsCreatedOnlyWhenTheQuestionIsAnsweredYes) {
 }
 
 TEST_F(CatalogueRun, ASubFolderAnsweredYesIsCreatedAndFilled) {
-    app_test::SetEnv("ATUALIZA_CONFIRM", "yes");
+    testing_support::SetEnv("ATUALIZA_CONFIRM", "yes");
     WriteCatalogue({"RELATORIOS\\VENDAS.DLL"});
     Server("RELATORIOS/VENDAS.DLL", "relatório");
     const std::string yes = RunUpdate();

@@ -1,6 +1,5 @@
 #include "run_fixture.h"
 
-#include <cstdlib>
 #include <filesystem>
 
 #include "app/run_state.h"
@@ -83,15 +82,6 @@ std::vector<std::string> RunTest::Launched() const {
     std::vector<std::string> files;
     for (const auto& call : shell->calls) files.push_back(call.file);
     return files;
-}
-
-void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-#endif
 }
 
 std::string ModuleLine(const std::string& exe, const std::string& title) {

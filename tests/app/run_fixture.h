@@ -75,9 +75,6 @@ protected:
     std::function<std::unique_ptr<app::TFrmAtuModulo>(ui::Application&, platform::Platform)> makeForm;
 };
 
-// Sets or (value null) removes an environment variable of this process.
-void SetEnv(const char* name, const char* value);
-
 // "QOR7.EXE" padded to column 26 and the title from column 27.
 std::string ModuleLine(const std::string& exe, const std::string& title);
 

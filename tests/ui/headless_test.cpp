@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "support/environment.h"
 #include "ui/application.h"
 #include "ui/headless/headless_backend.h"
 
@@ -11,16 +12,7 @@ using testing::internal::CaptureStderr;
 using testing::internal::CaptureStdout;
 using testing::internal::GetCapturedStderr;
 using testing::internal::GetCapturedStdout;
-
-// Sets or (with no value) removes an environment variable.
-void SetEnv(const char* name, const char* value) {
-#ifdef _WIN32
-    _putenv_s(name, value ? value : "");
-#else
-    if (value) setenv(name, value, 1);
-    else unsetenv(name);
-#endif
-}
+using testing_support::SetEnv;
 
 TEST(HeadlessBoxes, WriteOneBlockPerBoxWithCarriageReturnsAsLineBreaks) {
     SetEnv("ATUALIZA_CONFIRM", nullptr);
