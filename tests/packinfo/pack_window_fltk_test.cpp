@@ -16,6 +16,7 @@
 
 #include "support/png_file.h"
 #include "support/xvfb_display.h"
+#include "modal_steps.h"
 #include "pack_fixture.h"
 #include "packinfo/pack_form.h"
 #include "ui/fltk/fltk_backend.h"
@@ -110,26 +111,8 @@ protected:
             program.write(name, "");
     }
 
-    // Shows the window modally; `step` runs every 150 ms until it returns true. A window still open
-    // after five seconds is closed from here and the test fails.
-    void ShowModal(packinfo::TFrmPKG& form, std::function<bool(int)> step) {
-        application->CreateForm(form);
-        ui::TTimer driver("driver"), guard("guard");
-        int tick = 0;
-        driver.Interval = 150;
-        driver.OnTimer = [&] {
-            if (step(tick++)) driver.SetEnabled(false);
-        };
-        guard.Interval = 5000;
-        guard.OnTimer = [&] {
-            guard.SetEnabled(false);
-            ADD_FAILURE() << "the window did not close";
-            application->DestroyForm(form);
-        };
-        driver.SetEnabled(true);
-        guard.SetEnabled(true);
-        application->ShowModal(form);
-        application->DestroyForm(form);
+    void ShowModal(packinfo::TFrmPKG& form, const std::function<bool(int)>& step) {
+        packinfo_test::ShowModalInSteps(*application, form, step);
     }
 
     std::string displayName;
