@@ -13,6 +13,8 @@
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
 
+#include "support/win32_input.h"
+
 namespace {
 
 using namespace ui;
@@ -66,9 +68,7 @@ int CountIn(const Picture& picture, int x0, int y0, int x1, int y1, uint32_t col
 class Win32BackendTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (!probe) GTEST_SKIP() << "no desktop to create windows on";
-        DestroyWindow(probe);
+        if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
     }
     Application application{MakeWin32Backend()};
     PaintedForm form;

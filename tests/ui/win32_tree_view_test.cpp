@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <functional>
 #include <string>
 #include <thread>
@@ -17,7 +16,7 @@
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
 
-#include <commctrl.h>
+#include "support/win32_input.h"
 
 namespace {
 
@@ -65,45 +64,14 @@ HTREEITEM ItemAt(HWND tree, int root, int child) {
     return item;
 }
 
-POINT CentreOf(HWND tree, HTREEITEM item) {
-    RECT box{};
-    TreeView_GetItemRect(tree, item, &box, TRUE);
-    return {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
-}
-
-void PostClick(HWND window, UINT down, UINT up, WPARAM buttons, POINT at) {
-    PostMessageW(window, down, buttons, MAKELPARAM(at.x, at.y));
-    PostMessageW(window, up, 0, MAKELPARAM(at.x, at.y));
-}
-
-// Keys pressed on a window as the keyboard sends them: the message loop makes the characters.
-void PostKey(HWND window, WPARAM virtualKey, UINT scanCode) {
-    PostMessageW(window, WM_KEYDOWN, virtualKey, 1 | static_cast<LPARAM>(scanCode) << 16);
-    PostMessageW(window, WM_KEYUP, virtualKey, 1 | static_cast<LPARAM>(scanCode) << 16 | 0xC0000000);
-}
-
-// The visible popup menu window of a thread, or null.
-HWND MenuWindowOf(DWORD thread) {
-    HWND found = nullptr;
-    EnumThreadWindows(
-        thread,
-        [](HWND window, LPARAM data) -> BOOL {
-            wchar_t name[16] = {};
-            GetClassNameW(window, name, 16);
-            if (std::wstring(name) != L"#32768" || !IsWindowVisible(window)) return TRUE;
-            *reinterpret_cast<HWND*>(data) = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
+using testing_support::CentreOf;
+using testing_support::PostClick;
+using testing_support::PostKey;
 
 class Win32TreeViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HWND probe = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
-        if (!probe) GTEST_SKIP() << "no desktop to create windows on";
-        DestroyWindow(probe);
+        if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
         application.CreateForm(form);
         application.GetBackend().ShowForm(form);
         tree = FindWindowExW(static_cast<HWND>(form.NativeHandle), nullptr, WC_TREEVIEWW, nullptr);
@@ -162,22 +130,7 @@ TEST_F(Win32TreeViewTest, SelectionGoesBothWays) {
 TEST_F(Win32TreeViewTest, RightClickSelectsTheNodeUnderTheMouseAndRunsTheChosenCommand) {
     const DWORD uiThread = GetCurrentThreadId();
     bool menuSeen = false;
-    // The menu runs its own loop inside the click: its keys come from another thread.
-    std::thread keys([&] {
-        HWND menu = nullptr;
-        for (int i = 0; i < 100 && !menu; ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(30));
-            menu = MenuWindowOf(uiThread);
-        }
-        if (!menu) return;
-        menuSeen = true;
-        for (WPARAM key : {VK_DOWN, VK_DOWN, VK_RETURN}) {
-            PostMessageW(menu, WM_KEYDOWN, key, 1);
-            std::this_thread::sleep_for(std::chrono::milliseconds(60));
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(1000));
-        if (MenuWindowOf(uiThread)) PostMessageW(menu, WM_CANCELMODE, 0, 0);  // never leave the test hanging
-    });
+    std::thread keys = testing_support::PressKeysInNextMenu(uiThread, {VK_DOWN, VK_DOWN, VK_RETURN}, &menuSeen);
     PostClick(tree, WM_RBUTTONDOWN, WM_RBUTTONUP, MK_RBUTTON, CentreOf(tree, ItemAt(tree, 1, 0)));
     LoopUntil([&] { return !form.chosen.empty(); });
     keys.join();
