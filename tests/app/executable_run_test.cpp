@@ -9,8 +9,9 @@
 #include <fstream>
 #include <thread>
 
-#include "child_process.h"
 #include "run_fixture.h"
+#include "support/child_process.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -24,7 +25,7 @@ const std::string kStandIn = "#!/bin/sh\necho \"$(basename \"$0\")$*\" >> \"$PWD
 class RealRun : public ::testing::Test {
 protected:
     RealRun() {
-        app_test::SetEnv("ATUALIZA_UI", "headless");
+        testing_support::SetEnv("ATUALIZA_UI", "headless");
         fs::create_directories(dir / "rede/servidor/QOR7/TABDEF");
         fs::create_directories(dir / "estacao/terminal");
         fs::copy_file(ATUALIZA_EXE, Program());
@@ -45,7 +46,7 @@ protected:
     // Runs the program in the terminal folder; returns its standard output.
     std::string Run(const std::vector<std::string>& arguments) {
         const std::string output = (dir / "saida.txt").string();
-        const auto result = testing_app::RunAndWait(Program(), arguments, (dir / "estacao/terminal").string(), 15, output);
+        const auto result = testing_support::RunAndWait(Program(), arguments, (dir / "estacao/terminal").string(), 15, {output});
         EXPECT_TRUE(result.exitStatus.has_value() && *result.exitStatus == 0) << "did not end by itself";
         std::ifstream in(output, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});

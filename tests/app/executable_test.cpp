@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 
-#include "child_process.h"
+#include "support/child_process.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -12,11 +12,7 @@ namespace {
 class ExecutableTest : public ::testing::Test {
 protected:
     void SetUp() override {
-#ifdef _WIN32
-        _putenv_s("ATUALIZA_UI", "headless");
-#else
-        setenv("ATUALIZA_UI", "headless", 1);
-#endif
+        testing_support::SetEnv("ATUALIZA_UI", "headless");
         std::filesystem::copy_file(ATUALIZA_EXE, Program());
     }
     testing_support::TempDir folder;
@@ -26,7 +22,7 @@ protected:
 };
 
 TEST_F(ExecutableTest, HeadlessRunEndsByItselfWithStatusZero) {
-    const auto result = testing_app::RunAndWait(Program(), {}, folder.path().string(), 10);
+    const auto result = testing_support::RunAndWait(Program(), {}, folder.path().string(), 10);
     ASSERT_TRUE(result.exitStatus.has_value()) << "still running after 10 s";
     EXPECT_EQ(*result.exitStatus, 0);
     EXPECT_GE(result.seconds, 0.4);  // the timer's first tick comes after about 500 ms
@@ -35,7 +31,7 @@ TEST_F(ExecutableTest, HeadlessRunEndsByItselfWithStatusZero) {
 
 TEST_F(ExecutableTest, DesignModeWindowDoesNotWaitForAPersonWhenHeadless) {
     for (const char* second : {"design", "Design"}) {
-        const auto result = testing_app::RunAndWait(Program(), {"F", second}, folder.path().string(), 10);
+        const auto result = testing_support::RunAndWait(Program(), {"F", second}, folder.path().string(), 10);
         ASSERT_TRUE(result.exitStatus.has_value()) << second;
         EXPECT_EQ(*result.exitStatus, 0) << second;
     }

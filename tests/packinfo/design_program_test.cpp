@@ -2,20 +2,13 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <thread>
+#include <iterator>
 
+#include "support/child_process.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
-
-extern char** environ;
 
 namespace {
 
@@ -29,33 +22,9 @@ struct Outcome {
 
 Outcome RunProgram(const std::string& program, const std::vector<std::string>& arguments, const std::string& folder) {
     const std::string outputFile = folder + "output.txt";
-    std::vector<char*> argv{const_cast<char*>(program.c_str())};
-    for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    posix_spawn_file_actions_addopen(&actions, 1, outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    Outcome outcome;
-    const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed) return outcome;
-    int status = 0;
-    for (;;) {
-        outcome.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-        if (waitpid(pid, &status, WNOHANG) == pid) break;
-        if (outcome.seconds > 15) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            status = -1;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    if (status != -1 && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    const testing_support::ChildResult child =
+        testing_support::RunAndWait(program, arguments, folder, 15, {outputFile, /*errorsToo=*/true});
+    Outcome outcome{child.exitStatus.value_or(-1), child.seconds, {}};
     std::ifstream in(outputFile);
     outcome.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     return outcome;
@@ -64,7 +33,7 @@ Outcome RunProgram(const std::string& program, const std::vector<std::string>& a
 class DesignProgramTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("ATUALIZA_UI", "headless", 1);
+        testing_support::SetEnv("ATUALIZA_UI", "headless");
         fs::copy_file(ATUALIZA_EXE, Program());
         folder.write("midas.dll", "");
     }

@@ -1,12 +1,12 @@
-#include "child_process.h"
+#include "support/child_process.h"
 
 #ifdef _WIN32
 #include <windows.h>
 
-namespace testing_app {
+namespace testing_support {
 
 ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& folder, double timeoutSeconds, const std::string&) {
+                       const std::string& folder, double timeoutSeconds, const ChildOutput&) {
     std::string commandLine = "\"" + program + "\"";
     for (const std::string& argument : arguments) commandLine += " \"" + argument + "\"";
     STARTUPINFOA startup{};
@@ -27,7 +27,7 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
     return result;
 }
 
-}  // namespace testing_app
+}  // namespace testing_support
 
 #else
 
@@ -42,10 +42,10 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
 
 extern char** environ;
 
-namespace testing_app {
+namespace testing_support {
 
 ChildResult RunAndWait(const std::string& program, const std::vector<std::string>& arguments,
-                       const std::string& folder, double timeoutSeconds, const std::string& stdoutFile) {
+                       const std::string& folder, double timeoutSeconds, const ChildOutput& output) {
     std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -53,8 +53,9 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
-    if (!stdoutFile.empty())
-        posix_spawn_file_actions_addopen(&actions, 1, stdoutFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (!output.outputFile.empty())
+        posix_spawn_file_actions_addopen(&actions, 1, output.outputFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    if (output.errorsToo) posix_spawn_file_actions_adddup2(&actions, 1, 2);
     const auto start = std::chrono::steady_clock::now();
     pid_t pid = 0;
     const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
@@ -77,6 +78,6 @@ ChildResult RunAndWait(const std::string& program, const std::vector<std::string
     return result;
 }
 
-}  // namespace testing_app
+}  // namespace testing_support
 
 #endif
