@@ -84,8 +84,10 @@ private:
     void CopiaArquivo(const std::string& origem, const std::string& destino);
     std::string PastaPrograma() const;
 
-    // The work-list line in hand, shared by the catalogue walk and the failure message.
-    size_t LinhaAtual = 0;
+    // The work-list line in hand, shared by the catalogue walk and the failure message; none
+    // outside the walk, so that an error elsewhere names no line.
+    static constexpr size_t kNenhumaLinha = static_cast<size_t>(-1);
+    size_t LinhaAtual = kNenhumaLinha;
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
 };

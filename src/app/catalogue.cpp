@@ -11,16 +11,22 @@ namespace {
 
 std::string ReadWhole(platform::FileSystem& files, const std::string& path) {
     if (!files.fileExists(path)) throw CatalogoError("Catálogo de módulos não encontrado: " + path);
-    std::unique_ptr<platform::File> file = files.openRead(path);
-    if (!file) throw CatalogoError("Não foi possível abrir o catálogo de módulos: " + path);
+    // Denying writers: a catalogue that another program is writing is not read in part.
+    std::unique_ptr<platform::File> file = files.openReadDenyWrite(path);
+    const std::optional<platform::FileStamp> opened = file ? file->stamp() : std::nullopt;
+    if (!opened) throw CatalogoError("Não foi possível abrir o catálogo de módulos: " + path);
     std::string bytes;
     char buffer[8192];
     for (;;) {
         const int64_t got = file->read(buffer, sizeof buffer);
         if (got < 0) throw CatalogoError("Erro ao ler o catálogo de módulos: " + path);
-        if (got == 0) return bytes;
+        if (got == 0) break;
         bytes.append(buffer, static_cast<size_t>(got));
     }
+    // Where writers are not kept out (POSIX), one that wrote meanwhile is seen here.
+    if (!platform::ReadOneVersion(*file, *opened, bytes.size()))
+        throw CatalogoError("O catálogo de módulos mudou durante a leitura: " + path);
+    return bytes;
 }
 
 bool Contains(const std::string& text, std::string_view part) { return text.find(part) != std::string::npos; }
@@ -37,16 +43,18 @@ std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::
     return lines;
 }
 
-uint32_t DataDoArquivo(platform::FileSystem& files, const std::string& path) {
-    if (std::optional<uint32_t> time = files.lastWriteDos(path)) return *time;
-    throw CatalogoError("Não foi possível converter a data do arquivo (fora de 1980 a 2107, ou o arquivo sumiu): " +
-                        path);
+bool MaisNovo(platform::FileSystem& files, const std::string& servidor, const std::string& local) {
+    const std::optional<uint32_t> dosServidor = files.lastWriteDos(servidor), dosLocal = files.lastWriteDos(local);
+    if (dosServidor && dosLocal) return *dosServidor > *dosLocal;
+    // A year the DOS form cannot hold (an archive's 1970, say) concerns this file alone.
+    const std::optional<platform::FileStamp> servidorAgora = files.stampOf(servidor), localAgora = files.stampOf(local);
+    return servidorAgora && localAgora && servidorAgora->lastWrite > localAgora->lastWrite;
 }
 
 bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local) {
     if (!files.fileExists(servidor)) return false;
     if (!files.fileExists(local)) return true;
-    return DataDoArquivo(files, servidor) > DataDoArquivo(files, local);
+    return MaisNovo(files, servidor, local);
 }
 
 std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::string& pastaServidor,
@@ -54,8 +62,7 @@ std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::s
     std::vector<std::string> faltam;
     for (const platform::DirEntry& entry : files.find(pastaServidor + mask)) {
         const std::string local = pastaPrograma + entry.name;
-        if (!files.fileExists(local) ||
-            DataDoArquivo(files, pastaServidor + entry.name) > DataDoArquivo(files, local))
+        if (!files.fileExists(local) || MaisNovo(files, pastaServidor + entry.name, local))
             faltam.push_back(platform::trimBlanks(entry.name));
     }
     return faltam;

@@ -19,23 +19,23 @@ inline constexpr std::string_view kCatalogo = "MODULOS.DAT";
 // Never copied, whatever the catalogue says: the updater itself (it is running) and one more.
 inline constexpr std::array<std::string_view, 2> ListaDePulo = {"ATUALIZATERMINALQOR7.EXE", "VOLMAR.EXE"};
 
-// The catalogue could not be read, or a file time could not be converted: the run's failure path.
+// The catalogue could not be read (missing, being written, changed while read): the run's failure path.
 class CatalogoError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
 
 // The whole file, one entry per line (byte-order mark or the system's ANSI code page; CR LF, LF
-// or CR). Throws CatalogoError when it is missing or cannot be read.
+// or CR). Throws CatalogoError when it is missing, cannot be read, or another program writes it.
 std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::System& system,
                                          const std::string& path);
 
-// The last-write time of an existing file in DOS form; throws CatalogoError when it cannot be
-// had (before 1980, after 2107, or the file went away).
-uint32_t DataDoArquivo(platform::FileSystem& files, const std::string& path);
+// Whether the server file is strictly newer: by DOS time where both times fit that form (1980 to
+// 2107), else by the times as the file system keeps them. False when either file went away.
+bool MaisNovo(platform::FileSystem& files, const std::string& servidor, const std::string& local);
 
 // Copy when the server file exists (a folder is no file) and the terminal's does not, or when
-// both exist and the server's DOS time is strictly later.
+// both exist and the server's is newer (MaisNovo).
 bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local);
 
 // The server files matching mask ("*.BPL", "*.DLL"), in search order, that the program folder

@@ -35,6 +35,7 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         const std::string destino = pastaPrograma + linha.nome;
         if (PrecisaCopiar(*Plataforma.files, origem, destino)) CopiaArquivo(origem, destino);
     }
+    LinhaAtual = kNenhumaLinha;
 }
 
 void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& destino) {

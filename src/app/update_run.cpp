@@ -45,7 +45,7 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     Timer1.SetEnabled(false);
     FimDaExecucao fim(Atualizando, Aplicacao);
     FechaModulos();
-    LinhaAtual = 0;
+    LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
     } catch (...) {
@@ -73,7 +73,8 @@ void TFrmAtuModulo::RegiaoProtegida() {
     lbArquivo.Caption = "Limpando Versões Antigas";
     Aplicacao.ProcessMessages();
     try {
-        ApagaAntigos(PastaPrograma());
+        // What it deletes must come back from the server program folder: not from this one.
+        if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
     } catch (...) {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }

@@ -4,6 +4,7 @@
 
 #include "fileops/fx_names.h"
 #include "fileops/fx_rules.h"
+#include "fileops/fx_temp_file.h"
 #include "platform/text.h"
 
 namespace fileops {
@@ -195,8 +196,15 @@ void TFxFileManager::DescribeDestination(size_t index) {
 
 bool TFxFileManager::CopyFiles() {
     if (!CheckAmbiguous() || !CheckSameFile() || !CheckDestDir()) return false;
+    SweepDestinationFolder();
     LoopOverFiles([this](size_t i) { return CopyOneFile(FListSrc[i], FListDest[i]); });
     return true;
+}
+
+// A copy killed midway (power cut, terminal switched off) leaves its temporary beside the
+// destination: they go before this component's first copy into a folder.
+void TFxFileManager::SweepDestinationFolder() {
+    if (FSweptFolders.insert(platform::upperAscii(FDirDest)).second) RemoveLeftoverTemporaries(*files_, FDirDest);
 }
 
 bool TFxFileManager::RenameFiles() {

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ public:
 
 private:
     class AttributeGuard;
-    enum class CopyEnd { Complete, Aborted, ReadFailed, WriteFailed, NotReplaced };
+    enum class CopyEnd { Complete, Aborted, ReadFailed, SourceChanged, WriteFailed, NotReplaced };
 
     void ResetState();
     void BuildSourceList();
@@ -111,8 +112,10 @@ private:
     void DescribeDestination(size_t index);
 
     bool CopyOneFile(const std::string& source, const std::string& destination);
-    CopyEnd CopyBlocks(platform::File& input, platform::File& output);
-    CopyEnd FinishCopy(platform::File& input, TempDestination& temp, const std::string& source);
+    CopyEnd CopyBlocks(platform::File& input, platform::File& output, uint64_t& bytesRead);
+    CopyEnd FinishCopy(platform::File& input, TempDestination& temp, const std::string& source,
+                       const platform::FileStamp& opened, uint64_t bytesRead);
+    void SweepDestinationFolder();
     void ReportCopyEnd(CopyEnd end);
     bool MoveOneFile(const std::string& source, const std::string& destination);
     bool RenameOneFile(const std::string& source, const std::string& destination);
@@ -143,6 +146,8 @@ private:
     int32_t FProgress = 0;
     bool FAborted = false;
     bool FFlushBeforeReplace = true;
+    // Destination folders already cleared of killed copies' temporaries (upper-cased).
+    std::set<std::string> FSweptFolders;
 };
 
 }  // namespace fileops

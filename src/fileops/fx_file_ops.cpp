@@ -60,7 +60,9 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
         return false;
     }
     std::unique_ptr<platform::File> input = files_->openRead(source);
-    if (!input) {
+    // What the source is at the start, to tell at the end whether one version was read.
+    const std::optional<platform::FileStamp> opened = input ? input->stamp() : std::nullopt;
+    if (!opened) {
         Fail(feOpenError);
         return false;
     }
@@ -76,8 +78,9 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
         Fail(feCreateError);
         return false;
     }
-    CopyEnd end = CopyBlocks(*input, temp.File());
-    if (end == CopyEnd::Complete) end = FinishCopy(*input, temp, source);
+    uint64_t bytesRead = 0;
+    CopyEnd end = CopyBlocks(*input, temp.File(), bytesRead);
+    if (end == CopyEnd::Complete) end = FinishCopy(*input, temp, source, *opened, bytesRead);
     if (end == CopyEnd::Complete && !temp.ReplaceDestination()) end = CopyEnd::NotReplaced;
     if (end == CopyEnd::Complete) {
         old.Keep();
@@ -91,7 +94,8 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
     return false;
 }
 
-TFxFileManager::CopyEnd TFxFileManager::CopyBlocks(platform::File& input, platform::File& output) {
+TFxFileManager::CopyEnd TFxFileManager::CopyBlocks(platform::File& input, platform::File& output,
+                                                   uint64_t& bytesRead) {
     const int32_t blockSize = FBufferSize;  // a handler may change the property meanwhile
     const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(blockSize));
     int64_t read = 0;
@@ -99,6 +103,7 @@ TFxFileManager::CopyEnd TFxFileManager::CopyBlocks(platform::File& input, platfo
         read = input.read(buffer.get(), blockSize);
         if (read < 0) return CopyEnd::ReadFailed;
         if (read == 0) break;
+        bytesRead += static_cast<uint64_t>(read);
         if (output.write(buffer.get(), read) != read) return CopyEnd::WriteFailed;
         if (FAborted) return CopyEnd::Aborted;
         FBytesProc += read;
@@ -110,9 +115,18 @@ TFxFileManager::CopyEnd TFxFileManager::CopyBlocks(platform::File& input, platfo
 }
 
 TFxFileManager::CopyEnd TFxFileManager::FinishCopy(platform::File& input, TempDestination& temp,
-                                                   const std::string& source) {
-    if (FOptions.Contains(foCopyDateTime))
-        if (const std::optional<uint32_t> time = input.lastWriteDos()) temp.File().setLastWriteDos(*time);
+                                                   const std::string& source, const platform::FileStamp& opened,
+                                                   uint64_t bytesRead) {
+    const std::optional<uint32_t> time = input.lastWriteDos();
+    // Looked at after the time was read, so that the time belongs to the version copied: a source
+    // rewritten or cut meanwhile would stand as a mixture that no later run repairs.
+    if (!platform::ReadOneVersion(input, opened, bytesRead)) return CopyEnd::SourceChanged;
+    if (FOptions.Contains(foCopyDateTime)) {
+        if (time)
+            temp.File().setLastWriteDos(*time);
+        else
+            temp.File().setLastWrite(opened.lastWrite);  // years the DOS form cannot hold: kept exactly
+    }
     // Data not on the disk yet could leave an empty file under the real name after a crash.
     if (FFlushBeforeReplace && !temp.File().flush()) return CopyEnd::WriteFailed;
     temp.Close();
@@ -126,6 +140,9 @@ TFxFileManager::CopyEnd TFxFileManager::FinishCopy(platform::File& input, TempDe
 void TFxFileManager::ReportCopyEnd(CopyEnd end) {
     switch (end) {
         case CopyEnd::ReadFailed: Fail(feOpenError); break;  // no value of its own: the nearest one
+        // The source, not the destination, failed: not readable as one version. The error
+        // handler's fallback copy then tries again, and the next run copies it anew.
+        case CopyEnd::SourceChanged: Fail(feOpenError); break;
         case CopyEnd::WriteFailed: Fail(feWriteError); break;
         case CopyEnd::NotReplaced: Fail(feDestExists); break;  // locked or running: the old file stays
         case CopyEnd::Aborted:

@@ -1,38 +1,22 @@
 #include "fileops/fx_temp_file.h"
 
-#include <cstdio>
-#include <random>
-
+#include "platform/temporary_names.h"
 #include "platform/text.h"
 
 namespace fileops {
 
 namespace {
-
 // A few attempts are plenty: eight random hex digits rarely meet an existing name.
 constexpr int kNameAttempts = 8;
-
-uint32_t RandomTag() {
-    static std::mt19937 generator{std::random_device{}()};
-    return static_cast<uint32_t>(generator());
-}
-
 }  // namespace
 
 TempDestination::TempDestination(platform::FileSystem& files, std::string destination)
     : files_(files), destination_(std::move(destination)) {}
 
-std::string TempDestination::CandidateName() const {
-    char tag[9];
-    std::snprintf(tag, sizeof tag, "%08x", RandomTag());
-    // "~" and ".tmp" keep it apart from every module, package and library name.
-    return platform::folderPart(destination_) + "~" + platform::fileNamePart(destination_) + "." + tag + ".tmp";
-}
-
 bool TempDestination::Create() {
     if (platform::fileNamePart(destination_).empty() || files_.dirExists(destination_)) return false;
     for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-        const std::string candidate = CandidateName();
+        const std::string candidate = platform::TemporaryNameFor(destination_, platform::RandomTemporaryTag());
         if (files_.fileExists(candidate) || files_.dirExists(candidate)) continue;
         file_ = files_.createExclusive(candidate);
         if (!file_) return false;
@@ -56,6 +40,18 @@ void TempDestination::Discard() {
     files_.setAttributes(path_, platform::attr::Archive);
     files_.deleteFile(path_);
     path_.clear();
+}
+
+void RemoveLeftoverTemporaries(platform::FileSystem& files, const std::string& folder) {
+    for (const platform::DirEntry& entry : files.find(folder + "~*.tmp")) {
+        if ((entry.attributes & platform::attr::Directory) || !platform::IsTemporaryName(entry.name)) continue;
+        const std::string path = folder + entry.name;
+        if (files.deleteFile(path) || !(entry.attributes & platform::attr::ReadOnly)) continue;
+        // A copy killed after it gave the temporary the source's read-only bit: clear it first,
+        // and put it back when the file is still refused (a copy writing it after all).
+        if (files.setAttributes(path, platform::attr::Archive) && !files.deleteFile(path))
+            files.setAttributes(path, entry.attributes);
+    }
 }
 
 }  // namespace fileops

@@ -17,8 +17,8 @@ public:
     TempDestination(const TempDestination&) = delete;
     TempDestination& operator=(const TempDestination&) = delete;
 
-    // Creates "~<name>.<random>.tmp" in the destination's folder; false when the destination
-    // has no file name, names a folder, or no file can be created there.
+    // Creates "~<name>.<random>.tmp" in the destination's folder, shared with nobody while open;
+    // false when the destination has no file name, names a folder, or no file can be created there.
     bool Create();
     platform::File& File() { return *file_; }
     const std::string& Path() const { return path_; }
@@ -29,12 +29,15 @@ public:
     void Discard();
 
 private:
-    std::string CandidateName() const;
-
     platform::FileSystem& files_;
     std::string destination_;
     std::string path_;
     std::unique_ptr<platform::File> file_;
 };
+
+// Removes from `folder` (with its trailing separator) the temporaries that killed copies left:
+// names of exactly the copies' form, never a folder. One that a copy in another program still
+// writes cannot be deleted and stays.
+void RemoveLeftoverTemporaries(platform::FileSystem& files, const std::string& folder);
 
 }  // namespace fileops

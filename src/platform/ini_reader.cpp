@@ -46,7 +46,10 @@ std::optional<std::string_view> findValue(const std::vector<std::string_view>& l
         size_t eq = raw.find('=');
         std::string_view name = raw.substr(0, eq);
         if (!equalsIgnoringAsciiCase(trimBlanks(name), key)) continue;
-        return eq == std::string_view::npos ? std::string_view() : raw.substr(eq + 1);
+        // The key without "=" is there without a value: the default, as the Windows profile
+        // functions give it.
+        if (eq == std::string_view::npos) return std::nullopt;
+        return raw.substr(eq + 1);
     }
     return std::nullopt;
 }

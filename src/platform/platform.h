@@ -37,6 +37,22 @@ struct DirEntry {
     std::optional<uint32_t> dosTime;  // last write, local time, packed DOS form; none outside 1980..2107
 };
 
+// One version of a file: its size and its last-write time as the file system keeps it (UTC, in
+// 100-ns steps since 1601, the Windows file time). Whoever rewrites the file changes one of them.
+struct FileStamp {
+    uint64_t size = 0;
+    int64_t lastWrite = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// Which folder a path leads to, whatever its spelling: letter case, separators and links give
+// the same volume and file number.
+struct FileIdentity {
+    uint64_t volume = 0;
+    uint64_t index = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 // An open file. Closing happens in the destructor, on every path.
 class File {
 public:
@@ -46,7 +62,13 @@ public:
     virtual bool flush() = 0;                                       // data on the disk
     virtual std::optional<uint32_t> lastWriteDos() = 0;
     virtual bool setLastWriteDos(uint32_t dosTime) = 0;
+    virtual std::optional<FileStamp> stamp() = 0;       // of the file this handle has open
+    virtual bool setLastWrite(int64_t fileTime) = 0;    // exactly, for times the DOS form cannot hold
 };
+
+// Whether what was read through `file` since it was opened with `opened` is one whole version:
+// the same size and time still, and every byte of it read.
+bool ReadOneVersion(File& file, const FileStamp& opened, uint64_t bytesRead);
 
 class FileSystem {
 public:
@@ -64,9 +86,14 @@ public:
     virtual bool dirExists(const std::string& path) = 0;   // a folder; links followed
     virtual std::optional<uint32_t> lastWriteDos(const std::string& path) = 0;
     virtual std::optional<uint64_t> fileSize(const std::string& path) = 0;
+    virtual std::optional<FileStamp> stampOf(const std::string& path) = 0;  // links followed
+    // The identity of a folder that can be listed; none when it cannot (missing, no right to list).
+    virtual std::optional<FileIdentity> folderIdentity(const std::string& path) = 0;
 
     virtual bool createDirectory(const std::string& path) = 0;  // one level only
-    virtual bool deleteFile(const std::string& path) = 0;       // a read-only file is refused
+    // A read-only file is refused, and so is one that a program is writing (a file made by
+    // createExclusive, while it is open).
+    virtual bool deleteFile(const std::string& path) = 0;
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;     // target must not exist
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;  // atomically over a target
     virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
@@ -81,7 +108,10 @@ public:
     virtual int64_t freeSpace(const std::string& path) = 0;
 
     virtual std::unique_ptr<File> openRead(const std::string& path) = 0;      // others may read and write
-    virtual std::unique_ptr<File> createExclusive(const std::string& path) = 0;  // new or emptied; no sharing
+    // Others may read but not write; fails while another program has the file open for writing.
+    virtual std::unique_ptr<File> openReadDenyWrite(const std::string& path) = 0;
+    // New or emptied, shared with nobody: while it is open no other program can delete it.
+    virtual std::unique_ptr<File> createExclusive(const std::string& path) = 0;
 };
 
 struct ProcessEntry {

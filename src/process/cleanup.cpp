@@ -4,6 +4,13 @@
 
 namespace process {
 
+bool ServidorPodeRepor(platform::FileSystem& files, const std::string& pastaServidor,
+                       const std::string& pastaPrograma) {
+    const std::optional<platform::FileIdentity> servidor = files.folderIdentity(pastaServidor);
+    const std::optional<platform::FileIdentity> programa = files.folderIdentity(pastaPrograma);
+    return servidor && programa && *servidor != *programa;
+}
+
 void ApagaAntigos(platform::FileSystem& files, const std::string& Caminho, const ReportFn& report) {
     for (std::string_view mask : ArquivosAntigos) ExcluirArq(files, Caminho + std::string(mask), report);
 }

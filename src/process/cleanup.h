@@ -43,6 +43,12 @@ inline constexpr std::array<std::string_view, 23> ArquivosAntigos = {
 
 inline constexpr std::string_view NaoConseguiExcluir = "Não consegui Excluir ";
 
+// Whether the clean-up may run: the sweeps copy back what it deletes from the server program
+// folder, so that folder must be listable and another folder than the program folder (compared
+// by identity, so letter case, separators and links cannot pass one for the other).
+bool ServidorPodeRepor(platform::FileSystem& files, const std::string& pastaServidor,
+                       const std::string& pastaPrograma);
+
 // Applies every mask of ArquivosAntigos, in order, to Caminho (a folder with its trailing
 // separator). Every mask is tried whatever the earlier ones did.
 void ApagaAntigos(platform::FileSystem& files, const std::string& Caminho, const ReportFn& report);

@@ -142,28 +142,68 @@ TEST_F(CatalogueRun, AnErrorAtTheThirdLineNamesItsTitle) {
     WriteCatalogue({ModuleLine("A.EXE", "Primeiro"), ModuleLine("B.EXE", "Segundo"),
                     ModuleLine("C.EXE", "Contas a Receber"), ModuleLine("D.EXE", "Quarto")});
     for (const char* name : {"A.EXE", "C.EXE", "D.EXE"}) Server(name);
-    Terminal("C.EXE");
-    // A terminal copy dated before 1980: its time cannot be converted.
-    fs::last_write_time(dir / "estacao/terminal/C.EXE", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 50));
     Terminal("ATUALIZA.DAT", "");
     processes->add("SERVERQOR.EXE", 5);
+    // The window fails while C.EXE is copied (a toolkit error, say).
+    beforeRun = [record = beforeRun](app::TFrmAtuModulo& splash) {
+        record(splash);
+        splash.FxFileManager1.OnProgress = [](fileops::TFxFileManager& sender) {
+            if (sender.InfoSrc().Name == "C.EXE") throw std::runtime_error("janela perdida");
+        };
+    };
     const std::string out = RunUpdate();
     EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : (Contas a Receber)\n"
                    "Verifique se o mesmo não está aberto.\n--- answer: OK\n");
-    EXPECT_EQ(CopiedFrom(), std::vector<std::string>{"A.EXE"});  // what came before stays copied
+    EXPECT_EQ(CopiedFrom(), (std::vector<std::string>{"A.EXE", "C.EXE"}));  // what came before stays copied
+    EXPECT_FALSE(TerminalHas("C.EXE"));
     EXPECT_FALSE(TerminalHas("D.EXE"));
     EXPECT_FALSE(TerminalHas("ATUALIZA.DAT"));
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});  // no server program on this path
 }
 
-TEST_F(CatalogueRun, AServerFileDatedBefore1980SendsTheRunToItsFailurePath) {
-    WriteCatalogue({ModuleLine("VELHO.EXE", "Módulo Antigo")});
-    Server("VELHO.EXE");
+// Times from an archive or a Unix tool (1970) or past 2107: each file is judged by its own times
+// and the run goes on; a second run has nothing left to copy.
+TEST_F(CatalogueRun, TimesTheDosFormCannotHoldConcernTheirOwnFileOnly) {
+    const auto fiftyYears = std::chrono::hours(24 * 365 * 50);
+    const fs::file_time_type now = fs::file_time_type::clock::now();
+    WriteCatalogue({ModuleLine("VELHO.EXE", "Servidor de 1970"), ModuleLine("TERM.EXE", "Estação de 1970"),
+                    ModuleLine("NOVO.EXE", "Depois dos outros")});
+    for (const char* name : {"VELHO.EXE", "TERM.EXE", "NOVO.EXE", "PKANTIGO.BPL", "FUTURO.DLL"}) Server(name);
     Terminal("VELHO.EXE");
-    fs::last_write_time(dir / "rede/servidor/QOR7/VELHO.EXE",
-                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 50));
+    Terminal("TERM.EXE");
+    Terminal("PKANTIGO.BPL");
+    fs::last_write_time(dir / "rede/servidor/QOR7/VELHO.EXE", now - fiftyYears);
+    fs::last_write_time(dir / "rede/servidor/QOR7/PKANTIGO.BPL", now - fiftyYears);
+    fs::last_write_time(dir / "rede/servidor/QOR7/FUTURO.DLL", now + 2 * fiftyYears);
+    fs::last_write_time(dir / "estacao/terminal/TERM.EXE", now - fiftyYears);
     const std::string out = RunUpdate();
-    EXPECT_NE(out.find("(Módulo Antigo)"), std::string::npos) << out;
+    EXPECT_EQ(out.find("Ocorreram erros"), std::string::npos) << out;
+    EXPECT_EQ(CopiedFrom(), (std::vector<std::string>{"TERM.EXE", "NOVO.EXE", "FUTURO.DLL"}));
+    EXPECT_EQ(TerminalText("VELHO.EXE"), "terminal");
+    EXPECT_EQ(machine.files->stampOf(terminalFolder + "FUTURO.DLL")->lastWrite,
+              machine.files->stampOf(serverFolder + "FUTURO.DLL")->lastWrite);  // kept exactly
+
+    application.DestroyAllForms();
+    copies.clear();
+    EXPECT_EQ(RunUpdate(), "");
+    EXPECT_TRUE(copies.empty());
+}
+
+// Throws while the library sweep searches: an error outside the walk.
+class SweepFailure : public testing_support::FaultyFileSystem {
+public:
+    using FaultyFileSystem::FaultyFileSystem;
+    std::vector<platform::DirEntry> find(const std::string& pattern) override {
+        if (pattern.ends_with("*.DLL")) throw std::runtime_error("busca falhou");
+        return FaultyFileSystem::find(pattern);
+    }
+};
+
+TEST_F(CatalogueRun, AnErrorOutsideTheWalkNamesNoLine) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Primeira linha")});
+    machine.files = std::make_shared<SweepFailure>(machine.files);
+    EXPECT_EQ(RunUpdate(), "--- plain\nOcorreram erros na Atualização do Módulo : ()\n"
+                           "Verifique se o mesmo não está aberto.\n--- answer: OK\n");
 }
 
 TEST_F(CatalogueRun, ReportListsTwoExecutablesAndPackagesAloneGiveNoBox) {

@@ -128,13 +128,24 @@ TEST_F(CatalogueFiles, CopyDecisionByDosTimeStrictlyNewer) {
     EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));
 }
 
-TEST_F(CatalogueFiles, AFolderIsNoFileAndATimeBefore1980Raises) {
+TEST_F(CatalogueFiles, AFolderIsNoFileAndTimesOutsideTheDosYearsCompareAsTheyAre) {
     fs::create_directories(dir / "srv/PASTA.EXE");
     EXPECT_FALSE(app::PrecisaCopiar(*machine.files, dir.folder() + "srv/PASTA.EXE", dir.folder() + "term/PASTA.EXE"));
 
     const std::string server = dir.write("srv/B.EXE", "s"), local = dir.write("term/B.EXE", "t");
-    fs::last_write_time(dir / "term/B.EXE", fs::file_time_type::clock::now() - std::chrono::hours(24 * 365 * 50));
-    EXPECT_THROW(app::PrecisaCopiar(*machine.files, server, local), app::CatalogoError);
+    const auto fiftyYears = std::chrono::hours(24 * 365 * 50);
+    const fs::file_time_type now = fs::file_time_type::clock::now();
+    fs::last_write_time(dir / "term/B.EXE", now - fiftyYears);
+    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));  // a 1970s terminal copy is older
+    fs::last_write_time(dir / "term/B.EXE", now);
+    fs::last_write_time(dir / "srv/B.EXE", now - fiftyYears);
+    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));
+    fs::last_write_time(dir / "term/B.EXE", now - fiftyYears - std::chrono::seconds(1));
+    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));  // both before 1980: to the second
+    fs::last_write_time(dir / "srv/B.EXE", now + 2 * fiftyYears);     // after 2107
+    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));
+    fs::remove(dir / "term/B.EXE");
+    EXPECT_FALSE(app::MaisNovo(*machine.files, server, local));  // gone meanwhile: left as it is
 }
 
 TEST_F(CatalogueFiles, SweepsAppendWhatIsMissingOrOlderInSearchOrder) {

@@ -31,12 +31,15 @@ public:
     bool dirExists(const std::string&) override { return false; }
     std::optional<uint32_t> lastWriteDos(const std::string&) override { return std::nullopt; }
     std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
+    std::optional<platform::FileStamp> stampOf(const std::string&) override { return std::nullopt; }
+    std::optional<platform::FileIdentity> folderIdentity(const std::string&) override { return std::nullopt; }
     bool createDirectory(const std::string&) override { return false; }
     bool moveFile(const std::string&, const std::string&) override { return false; }
     bool replaceFile(const std::string&, const std::string&) override { return false; }
     bool copyFile(const std::string&, const std::string&, bool) override { return false; }
     int64_t freeSpace(const std::string&) override { return -1; }
     std::unique_ptr<platform::File> openRead(const std::string&) override { return nullptr; }
+    std::unique_ptr<platform::File> openReadDenyWrite(const std::string&) override { return nullptr; }
     std::unique_ptr<platform::File> createExclusive(const std::string&) override { return nullptr; }
 };
 

@@ -37,6 +37,8 @@ public:
     }
     std::optional<uint32_t> lastWriteDos() override { return inner_->lastWriteDos(); }
     bool setLastWriteDos(uint32_t dosTime) override { return inner_->setLastWriteDos(dosTime); }
+    std::optional<platform::FileStamp> stamp() override { return inner_->stamp(); }
+    bool setLastWrite(int64_t fileTime) override { return inner_->setLastWrite(fileTime); }
 
 private:
     std::unique_ptr<platform::File> inner_;

@@ -42,6 +42,10 @@ public:
     bool dirExists(const std::string& path) override { return inner_->dirExists(path); }
     std::optional<uint32_t> lastWriteDos(const std::string& path) override { return inner_->lastWriteDos(path); }
     std::optional<uint64_t> fileSize(const std::string& path) override { return inner_->fileSize(path); }
+    std::optional<platform::FileStamp> stampOf(const std::string& path) override { return inner_->stampOf(path); }
+    std::optional<platform::FileIdentity> folderIdentity(const std::string& path) override {
+        return inner_->folderIdentity(path);
+    }
     bool createDirectory(const std::string& path) override { return inner_->createDirectory(path); }
     bool deleteFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
@@ -52,6 +56,9 @@ public:
     }
     int64_t freeSpace(const std::string& path) override;
     std::unique_ptr<platform::File> openRead(const std::string& path) override;
+    std::unique_ptr<platform::File> openReadDenyWrite(const std::string& path) override {
+        return inner_->openReadDenyWrite(path);
+    }
     std::unique_ptr<platform::File> createExclusive(const std::string& path) override;
 
 private:

@@ -52,6 +52,28 @@ std::optional<time_t> timeOfDos(uint32_t dosTime) {
     return seconds;
 }
 
+namespace {
+constexpr int64_t kTicksPerSecond = 10'000'000;
+constexpr int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+}  // namespace
+
+int64_t fileTimeOf(const struct timespec& t) {
+    return (static_cast<int64_t>(t.tv_sec) + kSecondsFrom1601To1970) * kTicksPerSecond + t.tv_nsec / 100;
+}
+
+struct timespec timespecOf(int64_t fileTime) {
+    int64_t seconds = fileTime / kTicksPerSecond, ticks = fileTime % kTicksPerSecond;
+    if (ticks < 0) --seconds, ticks += kTicksPerSecond;  // round towards the past
+    struct timespec t = {};
+    t.tv_sec = static_cast<time_t>(seconds - kSecondsFrom1601To1970);
+    t.tv_nsec = static_cast<long>(ticks * 100);
+    return t;
+}
+
+FileStamp stampOf(const struct stat& st) {
+    return {S_ISREG(st.st_mode) ? static_cast<uint64_t>(st.st_size) : 0, fileTimeOf(st.st_mtim)};
+}
+
 void Fd::reset(int fd) {
     if (fd_ >= 0) ::close(fd_);
     fd_ = fd;

@@ -8,6 +8,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/platform.h"
+
 namespace platform::posix {
 
 // Attributes of the entry `name` whose link status is `linkStatus`; `target` is the status of
@@ -23,6 +25,12 @@ bool isReadOnly(const struct stat& st);
 std::optional<uint32_t> dosTimeOf(time_t seconds);
 // The time_t of a packed DOS local time; none when the system cannot convert it.
 std::optional<time_t> timeOfDos(uint32_t dosTime);
+
+// Windows file times (100-ns steps since 1601, UTC) of a POSIX time and back.
+int64_t fileTimeOf(const struct timespec& t);
+struct timespec timespecOf(int64_t fileTime);
+// Size and last-write time of what `st` describes.
+FileStamp stampOf(const struct stat& st);
 
 // An owned file descriptor, closed on every path.
 class Fd {

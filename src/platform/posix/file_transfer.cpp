@@ -10,6 +10,8 @@
 
 #include "platform/posix/file_info.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/posix_file.h"
+#include "platform/temporary_names.h"
 
 namespace platform::posix {
 
@@ -17,17 +19,23 @@ namespace {
 
 bool sameEntry(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
 
-// A temporary file beside the target, removed unless it was moved into place.
+// The temporary beside the target, of the form every copy uses, locked while it is written so
+// that another run's clean-up leaves it alone; removed unless it was moved into place.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& folder) {
-        std::string pattern = folder + "/.~atu-XXXXXX.tmp";
-        fd_.reset(::mkostemps(pattern.data(), 4, O_CLOEXEC));
-        if (fd_) path_ = pattern;
+    explicit TemporaryFile(const std::string& target) {
+        constexpr int kNameAttempts = 8;  // eight random hex digits rarely meet an existing name
+        for (int attempt = 0; attempt < kNameAttempts && !fd_; ++attempt) {
+            std::string candidate = TemporaryNameFor(target, RandomTemporaryTag());
+            Fd fd(::open(candidate.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (!fd && errno != EEXIST) return;
+            if (!fd || !lockAsWriter(fd.get(), candidate)) continue;
+            fd_.reset(fd.release());
+            path_ = std::move(candidate);
+        }
     }
     ~TemporaryFile() {
-        fd_.reset();
-        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
+        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());  // before the lock goes
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -35,7 +43,6 @@ public:
     bool valid() const { return static_cast<bool>(fd_); }
     int fd() const { return fd_.get(); }
     const std::string& path() const { return path_; }
-    bool close() { return ::close(fd_.release()) == 0; }
     void commit() { committed_ = true; }
 
 private:
@@ -55,7 +62,7 @@ bool writeAll(int fd, const char* data, ssize_t count) {
     return true;
 }
 
-bool copyByReading(int from, int to) {
+bool copyByReading(int from, int to, uint64_t& copied) {
     char buffer[1 << 16];
     for (;;) {
         ssize_t got = ::read(from, buffer, sizeof buffer);
@@ -63,20 +70,30 @@ bool copyByReading(int from, int to) {
         if (got < 0) return false;
         if (got == 0) return true;
         if (!writeAll(to, buffer, got)) return false;
+        copied += static_cast<uint64_t>(got);
     }
 }
 
 // The kernel copies in place where it can; other file systems take the read/write loop.
-bool copyContents(int from, int to) {
+bool copyContents(int from, int to, uint64_t& copied) {
     for (;;) {
-        ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (copied == 0) return true;
-        if (copied > 0) continue;
+        ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
+        if (done == 0) return true;
+        if (done > 0) {
+            copied += static_cast<uint64_t>(done);
+            continue;
+        }
         if (errno == EINTR) continue;
         if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
-            return copyByReading(from, to);
+            return copyByReading(from, to, copied);
         return false;
     }
+}
+
+// The source was read as one version: unchanged in size and time since it was opened, and read whole.
+bool oneVersionRead(int source, const struct stat& opened, uint64_t copied) {
+    struct stat now;
+    return ::fstat(source, &now) == 0 && stampOf(now) == stampOf(opened) && copied == stampOf(opened).size;
 }
 
 bool renameNoReplace(const std::string& from, const std::string& to) {
@@ -115,11 +132,13 @@ bool copyFileSafely(const std::string& from, const std::string& to, bool failIfE
     if (::stat(to.c_str(), &dst) == 0 && sameEntry(src, dst)) return false;  // a file onto itself
     if (targetRefused(to, failIfExists)) return false;
 
-    TemporaryFile temp(nativeFolderOf(to));
-    if (!temp.valid() || !copyContents(source.get(), temp.fd())) return false;
+    TemporaryFile temp(to);
+    uint64_t copied = 0;
+    if (!temp.valid() || !copyContents(source.get(), temp.fd(), copied)) return false;
+    if (!oneVersionRead(source.get(), src, copied)) return false;  // rewritten meanwhile: a mixture
     struct timespec times[2] = {src.st_atim, src.st_mtim};
     if (::fchmod(temp.fd(), src.st_mode & 07777) != 0 || ::futimens(temp.fd(), times) != 0) return false;
-    if (::fdatasync(temp.fd()) != 0 || !temp.close()) return false;
+    if (::fdatasync(temp.fd()) != 0) return false;
 
     bool placed = failIfExists ? renameNoReplace(temp.path(), to) : ::rename(temp.path().c_str(), to.c_str()) == 0;
     if (placed) temp.commit();

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_file.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -45,6 +46,17 @@ bool PosixFile::setLastWriteDos(uint32_t dosTime) {
     return ::futimens(fd_.get(), times) == 0;
 }
 
+std::optional<FileStamp> PosixFile::stamp() {
+    struct stat st;
+    if (::fstat(fd_.get(), &st) != 0) return std::nullopt;
+    return stampOf(st);
+}
+
+bool PosixFile::setLastWrite(int64_t fileTime) {
+    struct timespec times[2] = {{0, UTIME_OMIT}, timespecOf(fileTime)};
+    return ::futimens(fd_.get(), times) == 0;
+}
+
 std::unique_ptr<File> openForReading(const std::string& nativePath) {
     Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
@@ -52,12 +64,33 @@ std::unique_ptr<File> openForReading(const std::string& nativePath) {
     return std::make_unique<PosixFile>(std::move(fd));
 }
 
+std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath) {
+    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat st;
+    if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd));
+}
+
+bool lockAsWriter(int fd, const std::string& nativePath) {
+    struct stat opened, named;
+    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+           ::stat(nativePath.c_str(), &named) == 0 && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
+}
+
 std::unique_ptr<File> createOrTruncate(const std::string& nativePath) {
     struct stat st;
     if (::stat(nativePath.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return nullptr;
-    Fd fd(::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
-    if (!fd) return nullptr;
+    // Emptied only once locked: a file that another program is writing stays as it is.
+    Fd fd(::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666));
+    if (!fd || !lockAsWriter(fd.get(), nativePath) || ::ftruncate(fd.get(), 0) != 0) return nullptr;
     return std::make_unique<PosixFile>(std::move(fd));
+}
+
+std::optional<Fd> lockForRemoval(const std::string& nativePath) {
+    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    if (fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return std::nullopt;
+    return fd;
 }
 
 }  // namespace platform::posix

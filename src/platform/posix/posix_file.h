@@ -14,6 +14,8 @@ public:
     bool flush() override;
     std::optional<uint32_t> lastWriteDos() override;
     bool setLastWriteDos(uint32_t dosTime) override;
+    std::optional<FileStamp> stamp() override;
+    bool setLastWrite(int64_t fileTime) override;
 
 private:
     Fd fd_;
@@ -21,7 +23,17 @@ private:
 
 // Opens an existing file (not a folder) for reading; null on failure.
 std::unique_ptr<File> openForReading(const std::string& nativePath);
-// Creates or empties a file for writing; a read-only file is refused as Windows refuses it.
+// The same, refused while a program writes the file (holds the exclusive lock below).
+std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath);
+// Creates or empties a file for writing; a read-only file is refused as Windows refuses it. The
+// file stays under an exclusive advisory lock (flock) while open, which stands in for Windows'
+// sharing: another program's delete (see lockForRemoval) and a second writer are refused.
 std::unique_ptr<File> createOrTruncate(const std::string& nativePath);
+// The lock of a file about to be removed, held until the name is gone; none when a program holds
+// it (writes the file). A file that cannot be opened gives an empty Fd: nothing to respect.
+std::optional<Fd> lockForRemoval(const std::string& nativePath);
+// Takes the lock on a file just opened (or made) at nativePath; false when another program holds
+// it, or when the name no longer leads to this file (removed between the open and the lock).
+bool lockAsWriter(int fd, const std::string& nativePath);
 
 }  // namespace platform::posix

@@ -142,6 +142,20 @@ std::optional<uint32_t> PosixFileSystem::lastWriteDos(const std::string& path) {
     return dosTimeOf(st->st_mtime);
 }
 
+std::optional<FileStamp> PosixFileSystem::stampOf(const std::string& path) {
+    auto st = statusOf(path);
+    if (!st) return std::nullopt;
+    return posix::stampOf(*st);
+}
+
+std::optional<FileIdentity> PosixFileSystem::folderIdentity(const std::string& path) {
+    std::string native = resolvePath(path);
+    Fd folder(::open(native.empty() ? "." : native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    struct stat st;
+    if (!folder || ::fstat(folder.get(), &st) != 0) return std::nullopt;
+    return FileIdentity{static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 std::optional<uint64_t> PosixFileSystem::fileSize(const std::string& path) {
     auto st = statusOf(path);
     if (!st) return std::nullopt;
@@ -158,7 +172,10 @@ bool PosixFileSystem::deleteFile(const std::string& path) {
     if (::lstat(native.c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
     // A link is removed as the link it is; a read-only file stays, as on Windows.
     if (!S_ISLNK(st.st_mode) && isReadOnly(st)) return false;
-    return ::unlink(native.c_str()) == 0;
+    if (!S_ISREG(st.st_mode)) return ::unlink(native.c_str()) == 0;
+    // A file that a program writes stays too, as Windows refuses a file open without delete sharing.
+    const std::optional<Fd> lock = lockForRemoval(native);
+    return lock && ::unlink(native.c_str()) == 0;
 }
 
 bool PosixFileSystem::moveFile(const std::string& from, const std::string& to) {
@@ -184,6 +201,10 @@ int64_t PosixFileSystem::freeSpace(const std::string& path) {
 }
 
 std::unique_ptr<File> PosixFileSystem::openRead(const std::string& path) { return openForReading(resolvePath(path)); }
+
+std::unique_ptr<File> PosixFileSystem::openReadDenyWrite(const std::string& path) {
+    return openForReadingDenyWrite(resolvePath(path));
+}
 
 std::unique_ptr<File> PosixFileSystem::createExclusive(const std::string& path) {
     return createOrTruncate(resolvePath(path));

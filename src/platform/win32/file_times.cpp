@@ -18,4 +18,13 @@ std::optional<FILETIME> fileTimeFromDos(uint32_t dos) {
     return utc;
 }
 
+int64_t ticksOf(const FILETIME& time) {
+    return static_cast<int64_t>((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+FILETIME fileTimeOfTicks(int64_t ticks) {
+    const auto bits = static_cast<uint64_t>(ticks);
+    return FILETIME{static_cast<DWORD>(bits & 0xFFFFFFFF), static_cast<DWORD>(bits >> 32)};
+}
+
 }  // namespace platform::win32

@@ -13,4 +13,8 @@ namespace platform::win32 {
 std::optional<uint32_t> dosFromFileTime(const FILETIME& utc);
 std::optional<FILETIME> fileTimeFromDos(uint32_t dos);
 
+// A FILETIME as one 64-bit count of 100-ns steps, and back.
+int64_t ticksOf(const FILETIME& time);
+FILETIME fileTimeOfTicks(int64_t ticks);
+
 }  // namespace platform::win32

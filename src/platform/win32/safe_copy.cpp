@@ -1,6 +1,9 @@
 #include "platform/win32/safe_copy.h"
 
+#include "platform/temporary_names.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file.h"
 
 namespace platform::win32 {
 
@@ -21,14 +24,6 @@ bool targetAccepts(const std::wstring& to, bool failIfExists) {
     return true;
 }
 
-// A new, empty, uniquely named file in the target's folder (same volume: the rename is atomic).
-std::wstring makeTemporary(const std::wstring& folder) {
-    wchar_t name[MAX_PATH];
-    const std::wstring where = folder.empty() ? std::wstring(L".") : folder;
-    if (!GetTempFileNameW(where.c_str(), L"atu", 0, name)) return {};
-    return name;
-}
-
 // CopyFileW carries the source's attributes, but not onto a file that already exists everywhere
 // (our temporary does): they are given explicitly.
 bool takeAttributesOf(const std::wstring& from, const std::wstring& temporary) {
@@ -46,14 +41,48 @@ void removeTemporary(const std::wstring& temporary) {
     DeleteFileW(temporary.c_str());
 }
 
+// The source was read as one version: still of the size and time it had when opened, and the
+// temporary holds that many bytes.
+bool readOneVersion(HANDLE source, const FileStamp& opened, const std::wstring& temporary) {
+    WIN32_FILE_ATTRIBUTE_DATA copied;
+    const std::optional<FileStamp> now = stampOfHandle(source);
+    return now && *now == opened && GetFileAttributesExW(temporary.c_str(), GetFileExInfoStandard, &copied) &&
+           ((static_cast<uint64_t>(copied.nFileSizeHigh) << 32) | copied.nFileSizeLow) == opened.size;
+}
+
+// CopyFileW onto a new temporary name; it creates the file itself and holds it without delete
+// sharing while it writes. Empty when no copy was made.
+std::wstring copyToNewTemporary(const std::wstring& from, const std::wstring& to) {
+    constexpr int kNameAttempts = 8;  // eight random hex digits rarely meet an existing name
+    for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+        const std::wstring temporary = toWide(TemporaryNameFor(fromWide(to), RandomTemporaryTag()));
+        if (CopyFileW(from.c_str(), temporary.c_str(), TRUE)) return temporary;
+        if (GetLastError() != ERROR_FILE_EXISTS) {
+            removeTemporary(temporary);  // whatever a failed copy may have left
+            return {};
+        }
+    }
+    return {};
+}
+
 }  // namespace
 
-bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, const std::wstring& folder,
-                          bool failIfExists) {
+bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, bool failIfExists) {
     if (!targetAccepts(to, failIfExists)) return false;
-    const std::wstring temporary = makeTemporary(folder);
+    // Open for the whole copy: through it the source's size and time are compared at the end.
+    const Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!source.valid()) return false;
+    const std::optional<FileStamp> opened = stampOfHandle(source.get());
+    if (!opened) return false;
+    const std::wstring temporary = copyToNewTemporary(from, to);
     if (temporary.empty()) return false;
-    if (!CopyFileW(from.c_str(), temporary.c_str(), FALSE) || !takeAttributesOf(from, temporary)) {
+    if (!readOneVersion(source.get(), *opened, temporary)) {
+        removeTemporary(temporary);
+        SetLastError(ERROR_SHARING_VIOLATION);  // rewritten meanwhile: a mixture of two versions
+        return false;
+    }
+    if (!takeAttributesOf(from, temporary)) {
         removeTemporary(temporary);
         return false;
     }

@@ -1,5 +1,6 @@
-// A copy that never leaves a half-written target: CopyFileW writes a temporary file beside the
-// target, which then replaces the target in one rename. A failure removes the temporary and
+// A copy that never leaves a half-written target, nor a mixture of two versions: CopyFileW writes
+// a temporary beside the target (of the form every copy uses), which replaces the target in one
+// rename only when the source was read as one version. A failure removes the temporary and
 // leaves the old target exactly as it was.
 #pragma once
 
@@ -9,8 +10,7 @@ namespace platform::win32 {
 
 // CopyFileW's contract (false with the thread's last error set on failure; an existing target
 // fails when failIfExists, and an existing read-only target always fails with access denied).
-// folder is the target's folder with its trailing separator, or empty for the current folder.
-bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, const std::wstring& folder,
-                          bool failIfExists);
+// A source that changes size or time during the copy fails with a sharing violation.
+bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, bool failIfExists);
 
 }  // namespace platform::win32

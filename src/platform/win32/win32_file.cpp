@@ -45,4 +45,18 @@ bool Win32File::setLastWriteDos(uint32_t dosTime) {
     return utc && SetFileTime(handle_.get(), nullptr, nullptr, &*utc) != 0;
 }
 
+std::optional<FileStamp> Win32File::stamp() { return stampOfHandle(handle_.get()); }
+
+bool Win32File::setLastWrite(int64_t fileTime) {
+    const FILETIME written = fileTimeOfTicks(fileTime);
+    return SetFileTime(handle_.get(), nullptr, nullptr, &written) != 0;
+}
+
+std::optional<FileStamp> stampOfHandle(HANDLE handle) {
+    LARGE_INTEGER size;
+    FILETIME written;
+    if (!GetFileSizeEx(handle, &size) || !GetFileTime(handle, nullptr, nullptr, &written)) return std::nullopt;
+    return FileStamp{static_cast<uint64_t>(size.QuadPart), ticksOf(written)};
+}
+
 }  // namespace platform::win32

@@ -14,9 +14,14 @@ public:
     bool flush() override;
     std::optional<uint32_t> lastWriteDos() override;
     bool setLastWriteDos(uint32_t dosTime) override;
+    std::optional<FileStamp> stamp() override;
+    bool setLastWrite(int64_t fileTime) override;
 
 private:
     Handle handle_;
 };
+
+// Size and last-write time of an open handle.
+std::optional<FileStamp> stampOfHandle(HANDLE handle);
 
 }  // namespace platform::win32

@@ -84,6 +84,27 @@ std::optional<uint64_t> Win32FileSystem::fileSize(const std::string& path) {
     return (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
 }
 
+std::optional<FileStamp> Win32FileSystem::stampOf(const std::string& path) {
+    const auto data = attributeData(path);
+    if (!data) return std::nullopt;
+    const bool folder = data->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY;
+    const uint64_t size = folder ? 0 : (static_cast<uint64_t>(data->nFileSizeHigh) << 32) | data->nFileSizeLow;
+    return FileStamp{size, ticksOf(data->ftLastWriteTime)};
+}
+
+std::optional<FileIdentity> Win32FileSystem::folderIdentity(const std::string& path) {
+    // Opened for listing: a folder that cannot be listed has no identity to offer.
+    Handle folder(CreateFileW(toWide(path.empty() ? std::string(".") : path).c_str(), FILE_LIST_DIRECTORY,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info) ||
+        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::nullopt;
+    return FileIdentity{info.dwVolumeSerialNumber,
+                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
 bool Win32FileSystem::createDirectory(const std::string& path) {
     return CreateDirectoryW(toWide(path).c_str(), nullptr) != 0;
 }
@@ -101,7 +122,7 @@ bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to
 }
 
 bool Win32FileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    return copyThroughTemporary(toWide(from), toWide(to), toWide(folderPart(to)), failIfExists);
+    return copyThroughTemporary(toWide(from), toWide(to), failIfExists);
 }
 
 int64_t Win32FileSystem::freeSpace(const std::string& path) {
@@ -115,6 +136,10 @@ int64_t Win32FileSystem::freeSpace(const std::string& path) {
 
 std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
     return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+}
+
+std::unique_ptr<File> Win32FileSystem::openReadDenyWrite(const std::string& path) {
+    return openHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
 }
 
 std::unique_ptr<File> Win32FileSystem::createExclusive(const std::string& path) {

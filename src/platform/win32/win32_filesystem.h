@@ -14,6 +14,8 @@ public:
     bool dirExists(const std::string& path) override;
     std::optional<uint32_t> lastWriteDos(const std::string& path) override;
     std::optional<uint64_t> fileSize(const std::string& path) override;
+    std::optional<FileStamp> stampOf(const std::string& path) override;
+    std::optional<FileIdentity> folderIdentity(const std::string& path) override;
     bool createDirectory(const std::string& path) override;
     bool deleteFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
@@ -21,6 +23,7 @@ public:
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     int64_t freeSpace(const std::string& path) override;
     std::unique_ptr<File> openRead(const std::string& path) override;
+    std::unique_ptr<File> openReadDenyWrite(const std::string& path) override;
     std::unique_ptr<File> createExclusive(const std::string& path) override;
 };
 
