@@ -1,0 +1,219 @@
+// The real program killed (SIGKILL, as a power cut ends it) at every moment of its copies where a
+// file changes: each block written, the time, the mode, the flush, the rename. After each kill
+// every file on the terminal is its old or its new version, whole and with that version's time;
+// one clean run then brings everything up to date and leaves no temporary behind. And a server
+// file rewritten in place, cut or grown while it is copied is never installed as a mixture.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <iostream>
+#include <filesystem>
+#include <map>
+
+#include "platform/dos_time.h"
+#include "platform/platform.h"
+#include "run_fixture.h"
+#include "support/child_process.h"
+#include "support/syscall_stops.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using testing_support::CallMoment;
+
+struct Version {
+    std::string content;
+    platform::LocalDateTime time;
+};
+
+struct Module {
+    std::string name;
+    std::optional<Version> old;  // none: the terminal lacks it
+    Version current;
+};
+
+std::string Pattern(size_t size, char seed) {
+    std::string text(size, seed);
+    for (size_t i = 0; i < size; ++i) text[i] = static_cast<char>(seed + i % 7);
+    return text;
+}
+
+class KillAnywhere : public ::testing::Test {
+protected:
+    KillAnywhere() {
+        fs::create_directories(dir / "rede/servidor/QOR7/TABDEF");
+        fs::create_directories(dir / "estacao/terminal");
+        fs::copy_file(ATUALIZA_EXE, Program());
+        dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", app_test::ModuleLine("ESTOQUE.EXE", "Estoque") + "\r\n" +
+                                                               app_test::ModuleLine("VENDAS.EXE", "Vendas") + "\r\n");
+        dir.write("estacao/terminal/qor.ini", "[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=" + dir.folder() +
+                                                  "rede/servidor/QOR7/\r\n");
+        for (const Module& module : modules) Publish(module.name, module.current);
+        // Given read-only on the server: the copy ends with the attributes step too.
+        files->setAttributes(ServerPath("LIBREL.DLL"), platform::attr::ReadOnly);
+    }
+
+    std::string Program() const { return (dir / "estacao/terminal" / fs::path(ATUALIZA_EXE).filename()).string(); }
+    std::string Terminal() const { return (dir / "estacao/terminal").string(); }
+    std::string ServerPath(const std::string& name) const { return dir.folder() + "rede/servidor/QOR7/" + name; }
+    std::string TerminalPath(const std::string& name) const { return dir.folder() + "estacao/terminal/" + name; }
+
+    void Put(const std::string& path, const Version& version) const {
+        if (fs::exists(path)) fs::remove(path);
+        dir.write(fs::relative(path, dir.path()).string(), version.content);
+        std::unique_ptr<platform::File> file = files->openRead(path);
+        ASSERT_TRUE(file && file->setLastWriteDos(*platform::packDosDateTime(version.time))) << path;
+    }
+    void Publish(const std::string& name, const Version& version) const { Put(ServerPath(name), version); }
+
+    // The terminal as it was before any update; temporaries that earlier kills left stay.
+    void ResetTerminal() const {
+        for (const Module& module : modules) {
+            if (module.old)
+                Put(TerminalPath(module.name), *module.old);
+            else if (fs::exists(TerminalPath(module.name)))
+                fs::remove(TerminalPath(module.name));
+        }
+    }
+
+    // Every module is its old version or its new one, whole, with that version's time.
+    void ExpectOldOrNew(const std::string& when) const {
+        for (const Module& module : modules) {
+            const std::string path = TerminalPath(module.name);
+            if (!fs::exists(path)) {
+                EXPECT_FALSE(module.old) << module.name << " vanished " << when;
+                continue;
+            }
+            const std::string content = dir.read("estacao/terminal/" + module.name);
+            const std::optional<uint32_t> time = files->lastWriteDos(path);
+            const bool isNew = content == module.current.content && time == platform::packDosDateTime(module.current.time);
+            const bool isOld = module.old && content == module.old->content && time == platform::packDosDateTime(module.old->time);
+            EXPECT_TRUE(isNew || isOld) << module.name << " is a mixture or carries another version's time " << when;
+        }
+    }
+    std::vector<std::string> Temporaries() const {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir / "estacao/terminal"))
+            if (entry.path().filename().string().starts_with("~")) found.push_back(entry.path().filename().string());
+        return found;
+    }
+    void ExpectCleanRunBringsEverythingNew() {
+        const auto result = testing_support::RunAndWait(Program(), {}, Terminal(), 20);
+        EXPECT_EQ(result.exitStatus, 0);
+        for (const Module& module : modules) {
+            EXPECT_EQ(dir.read("estacao/terminal/" + module.name), module.current.content) << module.name;
+            EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name)), platform::packDosDateTime(module.current.time));
+        }
+        EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+    }
+
+    testing_support::TempDir dir;
+    std::shared_ptr<platform::FileSystem> files = platform::makeNativePlatform().files;
+    const std::vector<Module> modules = {
+        {"ESTOQUE.EXE", Version{Pattern(30000, 'a'), {2023, 1, 5, 8, 0, 0}}, {Pattern(41000, 'A'), {2024, 5, 1, 10, 0, 2}}},
+        {"VENDAS.EXE", Version{Pattern(9000, 'b'), {2023, 1, 5, 8, 0, 0}}, {Pattern(8192, 'B'), {2024, 5, 1, 10, 0, 4}}},
+        {"PKREL.BPL", std::nullopt, {Pattern(20000, 'C'), {2024, 5, 1, 10, 0, 6}}},
+        {"LIBREL.DLL", Version{"velha", {2023, 1, 5, 8, 0, 0}}, {Pattern(100, 'D'), {2024, 5, 1, 10, 0, 8}}},
+    };
+};
+
+TEST_F(KillAnywhere, EveryFileIsOldOrNewAfterEachKillAndOneCleanRunFinishesTheWork) {
+    if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
+    ResetTerminal();
+    const testing_support::TracedRun reference = testing_support::RunTraced(Program(), Terminal(), {}, nullptr);
+    ASSERT_EQ(reference.exitStatus, 0);
+    ExpectOldOrNew("after a whole run");
+
+    // Every counted call, before it and after it: blocks, times, modes, flushes, renames.
+    std::vector<CallMoment> moments;
+    for (size_t i = 0; i < reference.calls.size(); ++i) moments.insert(moments.end(), {{i, false}, {i, true}});
+    ASSERT_GE(moments.size(), 50u);
+    std::cout << "(killing the program at " << moments.size() << " moments)\n";
+    std::map<std::string, int> ends;
+    for (const auto& call : reference.calls) ++ends[call.name];
+    EXPECT_GE(ends["renameat2"] + ends["rename"], 4) << "every file ends with its rename";
+
+    for (const CallMoment& moment : moments) {
+        ResetTerminal();
+        testing_support::RunTraced(Program(), Terminal(), {moment}, [](const CallMoment&) { return true; });
+        const std::string when = "after a kill " + std::string(moment.after ? "after " : "before ") +
+                                 reference.calls[moment.index].name + " #" + std::to_string(moment.index);
+        ExpectOldOrNew(when);
+        if (HasFailure()) break;
+    }
+    ExpectCleanRunBringsEverythingNew();
+}
+
+// The server's ESTOQUE.EXE changes in place while the terminal copies it: rewritten with the same
+// size, cut short, grown. The copy that read it is discarded; the fallback copy then finds it
+// settled and installs it whole. When it changes under the fallback copy too, the old file stays.
+TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
+    if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
+    ResetTerminal();
+    const testing_support::TracedRun reference = testing_support::RunTraced(Program(), Terminal(), {}, nullptr);
+    size_t secondBlock = 0;
+    for (size_t i = 0, seen = 0; i < reference.calls.size() && !secondBlock; ++i) {
+        if (reference.calls[i].created.find("~ESTOQUE.EXE.") != std::string::npos) seen = 1;
+        else if (seen && reference.calls[i].name == "write" && ++seen == 3) secondBlock = i;
+    }
+    ASSERT_GT(secondBlock, 0u);
+
+    auto changeInPlace = [&](const Version& version) {
+        // In place: the same file, opened without emptying it, as a share's publisher writes it.
+        std::FILE* file = std::fopen(ServerPath("ESTOQUE.EXE").c_str(), "r+b");
+        ASSERT_TRUE(file);
+        std::fwrite(version.content.data(), 1, version.content.size(), file);
+        std::fclose(file);
+        fs::resize_file(ServerPath("ESTOQUE.EXE"), version.content.size());
+    };
+    const std::vector<std::pair<std::string, size_t>> changes = {
+        {"rewritten in place", 41000}, {"cut short", 12000}, {"grown", 60000}};
+    int round = 0;
+    for (const auto& [what, size] : changes) {
+        ResetTerminal();
+        const Version original = modules[0].current;
+        Publish("ESTOQUE.EXE", original);
+        const Version changed{Pattern(size, static_cast<char>('K' + round++)), {2024, 6, 1, 9, 0, 0}};
+        // Changed under the component's copy only: the fallback installs the settled file.
+        testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}}, [&](const CallMoment&) {
+            changeInPlace(changed);
+            return false;
+        });
+        EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), changed.content) << what;
+        EXPECT_EQ(files->lastWriteDos(TerminalPath("ESTOQUE.EXE")), files->lastWriteDos(ServerPath("ESTOQUE.EXE")));
+        EXPECT_EQ(Temporaries(), std::vector<std::string>{}) << what;
+    }
+
+    // Changed again under the fallback copy (its one kernel copy of the file): nothing is
+    // installed, and the next run copies the settled file.
+    ResetTerminal();
+    Publish("ESTOQUE.EXE", modules[0].current);
+    const Version first{Pattern(41000, 'X'), {}}, second{Pattern(30000, 'Y'), {}};
+    const testing_support::TracedRun once =
+        testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}}, [&](const CallMoment&) {
+            changeInPlace(first);
+            return false;
+        });
+    size_t fallback = 0;
+    for (size_t i = secondBlock; i < once.calls.size() && !fallback; ++i)
+        if (once.calls[i].name == "copy_file_range") fallback = i;
+    ASSERT_GT(fallback, 0u) << "the fallback copy did not run";
+    ResetTerminal();
+    Publish("ESTOQUE.EXE", modules[0].current);
+    testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}, {fallback, false}},
+                               [&](const CallMoment& moment) {
+                                   changeInPlace(moment.index == secondBlock ? first : second);
+                                   return false;
+                               });
+    EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), modules[0].old->content);
+    EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+    EXPECT_EQ(testing_support::RunAndWait(Program(), {}, Terminal(), 20).exitStatus, 0);
+    EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), second.content);
+}
+
+}  // namespace
+
+#endif
