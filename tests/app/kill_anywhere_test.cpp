@@ -11,6 +11,7 @@
 #include <iostream>
 #include <filesystem>
 #include <map>
+#include <thread>
 
 #include "platform/dos_time.h"
 #include "platform/platform.h"
@@ -45,21 +46,34 @@ class KillAnywhere : public ::testing::Test {
 protected:
     KillAnywhere() {
         fs::create_directories(dir / "rede/servidor/QOR7/TABDEF");
-        fs::create_directories(dir / "estacao/terminal");
-        fs::copy_file(ATUALIZA_EXE, Program());
+        for (int lane = 0; lane < kLanes; ++lane) {
+            fs::create_directories(dir / TerminalName(lane));
+            fs::copy_file(ATUALIZA_EXE, Program(lane));
+            dir.write(TerminalName(lane) + "/qor.ini", "[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=" +
+                                                           dir.folder() + "rede/servidor/QOR7/\r\n");
+        }
         dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", app_test::ModuleLine("ESTOQUE.EXE", "Estoque") + "\r\n" +
                                                                app_test::ModuleLine("VENDAS.EXE", "Vendas") + "\r\n");
-        dir.write("estacao/terminal/qor.ini", "[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=" + dir.folder() +
-                                                  "rede/servidor/QOR7/\r\n");
         for (const Module& module : modules) Publish(module.name, module.current);
         // Given read-only on the server: the copy ends with the attributes step too.
         files->setAttributes(ServerPath("LIBREL.DLL"), platform::attr::ReadOnly);
     }
 
-    std::string Program() const { return (dir / "estacao/terminal" / fs::path(ATUALIZA_EXE).filename()).string(); }
-    std::string Terminal() const { return (dir / "estacao/terminal").string(); }
+    // Terminals that are killed side by side: most of a run is the wait for its first timer tick.
+    static constexpr int kLanes = 4;
+    static std::string TerminalName(int lane) { return "estacao/terminal" + std::to_string(lane); }
+    std::string Program(int lane = 0) const {
+        return (dir / TerminalName(lane) / fs::path(ATUALIZA_EXE).filename()).string();
+    }
+    std::string Terminal(int lane = 0) const { return (dir / TerminalName(lane)).string(); }
+    std::string Quiet() const { return (dir / "saida.txt").string(); }  // the program's report box
     std::string ServerPath(const std::string& name) const { return dir.folder() + "rede/servidor/QOR7/" + name; }
-    std::string TerminalPath(const std::string& name) const { return dir.folder() + "estacao/terminal/" + name; }
+    std::string TerminalPath(const std::string& name, int lane = 0) const {
+        return dir.folder() + TerminalName(lane) + "/" + name;
+    }
+    std::string TerminalText(const std::string& name, int lane = 0) const {
+        return dir.read(TerminalName(lane) + "/" + name);
+    }
 
     void Put(const std::string& path, const Version& version) const {
         if (fs::exists(path)) fs::remove(path);
@@ -70,44 +84,44 @@ protected:
     void Publish(const std::string& name, const Version& version) const { Put(ServerPath(name), version); }
 
     // The terminal as it was before any update; temporaries that earlier kills left stay.
-    void ResetTerminal() const {
+    void ResetTerminal(int lane = 0) const {
         for (const Module& module : modules) {
             if (module.old)
-                Put(TerminalPath(module.name), *module.old);
-            else if (fs::exists(TerminalPath(module.name)))
-                fs::remove(TerminalPath(module.name));
+                Put(TerminalPath(module.name, lane), *module.old);
+            else if (fs::exists(TerminalPath(module.name, lane)))
+                fs::remove(TerminalPath(module.name, lane));
         }
     }
 
     // Every module is its old version or its new one, whole, with that version's time.
-    void ExpectOldOrNew(const std::string& when) const {
+    void ExpectOldOrNew(const std::string& when, int lane = 0) const {
         for (const Module& module : modules) {
-            const std::string path = TerminalPath(module.name);
+            const std::string path = TerminalPath(module.name, lane);
             if (!fs::exists(path)) {
                 EXPECT_FALSE(module.old) << module.name << " vanished " << when;
                 continue;
             }
-            const std::string content = dir.read("estacao/terminal/" + module.name);
+            const std::string content = TerminalText(module.name, lane);
             const std::optional<uint32_t> time = files->lastWriteDos(path);
             const bool isNew = content == module.current.content && time == platform::packDosDateTime(module.current.time);
             const bool isOld = module.old && content == module.old->content && time == platform::packDosDateTime(module.old->time);
             EXPECT_TRUE(isNew || isOld) << module.name << " is a mixture or carries another version's time " << when;
         }
     }
-    std::vector<std::string> Temporaries() const {
+    std::vector<std::string> Temporaries(int lane = 0) const {
         std::vector<std::string> found;
-        for (const auto& entry : fs::directory_iterator(dir / "estacao/terminal"))
+        for (const auto& entry : fs::directory_iterator(dir / TerminalName(lane)))
             if (entry.path().filename().string().starts_with("~")) found.push_back(entry.path().filename().string());
         return found;
     }
-    void ExpectCleanRunBringsEverythingNew() {
-        const auto result = testing_support::RunAndWait(Program(), {}, Terminal(), 20);
+    void ExpectCleanRunBringsEverythingNew(int lane) {
+        const auto result = testing_support::RunAndWait(Program(lane), {}, Terminal(lane), 20, {Quiet()});
         EXPECT_EQ(result.exitStatus, 0);
         for (const Module& module : modules) {
-            EXPECT_EQ(dir.read("estacao/terminal/" + module.name), module.current.content) << module.name;
-            EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name)), platform::packDosDateTime(module.current.time));
+            EXPECT_EQ(TerminalText(module.name, lane), module.current.content) << module.name;
+            EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name, lane)), platform::packDosDateTime(module.current.time));
         }
-        EXPECT_EQ(Temporaries(), std::vector<std::string>{});
+        EXPECT_EQ(Temporaries(lane), std::vector<std::string>{});
     }
 
     testing_support::TempDir dir;
@@ -136,15 +150,21 @@ TEST_F(KillAnywhere, EveryFileIsOldOrNewAfterEachKillAndOneCleanRunFinishesTheWo
     for (const auto& call : reference.calls) ++ends[call.name];
     EXPECT_GE(ends["renameat2"] + ends["rename"], 4) << "every file ends with its rename";
 
-    for (const CallMoment& moment : moments) {
-        ResetTerminal();
-        testing_support::RunTraced(Program(), Terminal(), {moment}, [](const CallMoment&) { return true; });
-        const std::string when = "after a kill " + std::string(moment.after ? "after " : "before ") +
-                                 reference.calls[moment.index].name + " #" + std::to_string(moment.index);
-        ExpectOldOrNew(when);
-        if (HasFailure()) break;
-    }
-    ExpectCleanRunBringsEverythingNew();
+    // Each lane traces its own program from its own thread (a tracer is a thread).
+    auto killEvery = [&](int lane) {
+        for (size_t m = static_cast<size_t>(lane); m < moments.size() && !HasFailure(); m += kLanes) {
+            const CallMoment& moment = moments[m];
+            ResetTerminal(lane);
+            testing_support::RunTraced(Program(lane), Terminal(lane), {moment}, [](const CallMoment&) { return true; });
+            ExpectOldOrNew("after a kill " + std::string(moment.after ? "after " : "before ") +
+                               reference.calls[moment.index].name + " #" + std::to_string(moment.index),
+                           lane);
+        }
+    };
+    std::vector<std::thread> lanes;
+    for (int lane = 0; lane < kLanes; ++lane) lanes.emplace_back(killEvery, lane);
+    for (std::thread& lane : lanes) lane.join();
+    for (int lane = 0; lane < kLanes; ++lane) ExpectCleanRunBringsEverythingNew(lane);
 }
 
 // The server's ESTOQUE.EXE changes in place while the terminal copies it: rewritten with the same
@@ -182,7 +202,7 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
             changeInPlace(changed);
             return false;
         });
-        EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), changed.content) << what;
+        EXPECT_EQ(TerminalText("ESTOQUE.EXE"), changed.content) << what;
         EXPECT_EQ(files->lastWriteDos(TerminalPath("ESTOQUE.EXE")), files->lastWriteDos(ServerPath("ESTOQUE.EXE")));
         EXPECT_EQ(Temporaries(), std::vector<std::string>{}) << what;
     }
@@ -208,10 +228,10 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
                                    changeInPlace(moment.index == secondBlock ? first : second);
                                    return false;
                                });
-    EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), modules[0].old->content);
+    EXPECT_EQ(TerminalText("ESTOQUE.EXE"), modules[0].old->content);
     EXPECT_EQ(Temporaries(), std::vector<std::string>{});
-    EXPECT_EQ(testing_support::RunAndWait(Program(), {}, Terminal(), 20).exitStatus, 0);
-    EXPECT_EQ(dir.read("estacao/terminal/ESTOQUE.EXE"), second.content);
+    EXPECT_EQ(testing_support::RunAndWait(Program(), {}, Terminal(), 20, {Quiet()}).exitStatus, 0);
+    EXPECT_EQ(TerminalText("ESTOQUE.EXE"), second.content);
 }
 
 }  // namespace
