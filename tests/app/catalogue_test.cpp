@@ -58,6 +58,18 @@ TEST_F(CatalogueFiles, MissingOrUnreadableCatalogueRaises) {
     EXPECT_THROW(app::CarregaCatalogo(*machine.files, *machine.system, dir.folder() + "PASTA.DAT"), app::CatalogoError);
 }
 
+// A catalogue that another program is writing (open, shared with nobody) is not read in part.
+TEST_F(CatalogueFiles, ACatalogueBeingWrittenFailsTheRead) {
+    const std::string path = dir.write("MODULOS.DAT", "QOR7.EXE\r\n");
+    {
+        std::unique_ptr<platform::File> writer = machine.files->createExclusive(path);
+        ASSERT_TRUE(writer);
+        writer->write("PKA.BPL\r\n", 9);
+        EXPECT_THROW(app::CarregaCatalogo(*machine.files, *machine.system, path), app::CatalogoError);
+    }
+    EXPECT_EQ(app::CarregaCatalogo(*machine.files, *machine.system, path), std::vector<std::string>{"PKA.BPL"});
+}
+
 TEST(ClassificaLinha, ModuleLinesHaveFixedColumnsCountedInCharacters) {
     const std::string line = "QOR7.EXE                  Sistema Principal";
     ASSERT_EQ(line.find('S'), 26u);

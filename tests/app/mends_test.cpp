@@ -41,6 +41,34 @@ TEST_F(Mends, WithTheShareUpTheCleanUpStillRunsBeforeTheWalk) {
     EXPECT_EQ(TerminalText("PKQOR7.bpl"), "novo");
 }
 
+// A single-machine installation: the settings name the updater's own folder (spelled otherwise)
+// as the server's. What the clean-up would delete could come back from nowhere.
+TEST_F(Mends, ASingleMachineInstallationDeletesNothing) {
+    std::string proprio = dir.folder() + "ESTACAO\\Terminal\\";
+    dir.write("estacao/terminal/qor.ini", "[QOR]\r\nCaminho_Base_Dados=" + proprio + "\r\n");
+    dir.write("estacao/terminal/TABDEF/MODULOS.DAT", "PKQOR7.bpl\r\n");
+    dir.write("estacao/terminal/TABDEF/tabdef.ini", "");
+    Terminal("PKQOR7.bpl");
+    Terminal("midas.dll");
+    EXPECT_EQ(RunUpdate(), "");
+    EXPECT_TRUE(TerminalHas("PKQOR7.bpl"));
+    EXPECT_TRUE(TerminalHas("midas.dll"));
+    EXPECT_TRUE(TerminalHas("TABDEF/tabdef.ini"));
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+// The catalogue lies apart from the server program folder, which cannot be listed.
+TEST_F(Mends, AServerProgramFolderThatCannotBeListedDeletesNothing) {
+    dir.write("estacao/terminal/qor.ini", "[QOR]\r\nCaminho_Base_Dados=" + dir.folder() +
+                                              "faltando\\\r\nCaminho_TabDef=" + dir.folder() + "rede/servidor/QOR7\\\r\n");
+    WriteCatalogue({"PKQOR7.bpl"});
+    Terminal("PKQOR7.bpl");
+    Terminal("midas.dll");
+    EXPECT_EQ(RunUpdate(), "");
+    EXPECT_TRUE(TerminalHas("PKQOR7.bpl"));
+    EXPECT_TRUE(TerminalHas("midas.dll"));
+}
+
 class FallbackCopy : public Mends {
 protected:
     FallbackCopy() {

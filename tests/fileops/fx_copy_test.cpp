@@ -196,6 +196,58 @@ TEST_F(CopyTest, UnreadableSourceOrFailedReadLeavesTheDestination) {
     ExpectUntouched(before);
 }
 
+// The server file changes in place while it is copied, as a share's publisher writes a new version:
+// rewritten with the same size, cut short, grown. The copy must not stand as a mixture.
+TEST_F(CopyTest, ASourceThatChangesDuringItsCopyIsNeverInstalled) {
+    for (const size_t changedSize : {20000u, 9000u, 30000u}) {
+        Write("src.bin", Bytes(20000));
+        SetAge("src.bin", 3);
+        const FileState before = OldDestination();
+        events.clear();
+        fm.OnProgress = [&](TFxFileManager& sender) {
+            if (sender.BytesProc() != 8192) return;
+            std::fstream source(dir / "src.bin", std::ios::in | std::ios::out | std::ios::binary);
+            source << std::string(changedSize, 'Z');
+            source.close();
+            fs::resize_file(dir / "src.bin", changedSize);
+        };
+        EXPECT_TRUE(Run("src.bin", "dest.bin"));
+        EXPECT_EQ(events, (Events{"start", "error 4", "end 2"})) << changedSize;
+        ExpectUntouched(before);
+    }
+    fm.OnProgress = nullptr;
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));  // settled: copied whole
+    EXPECT_EQ(Read("dest.bin"), std::string(30000, 'Z'));
+}
+
+// A run killed during a copy leaves "~<name>.<tag>.tmp" behind: the next copy into that folder
+// removes such leftovers, but no other name, no folder, and no temporary that is still being
+// written (open, shared with nobody, as a copy running in another program holds it).
+TEST_F(CopyTest, LeftoversOfKilledCopiesGoBeforeTheFirstCopyIntoTheirFolder) {
+    Write("src.bin", "novo");
+    const std::vector<std::string> leftovers = {"~dest.bin.0123abcd.tmp", "~OUTRO.EXE.ffffffff.tmp",
+                                                "~ro.dll.00000000.tmp"};
+    const std::vector<std::string> others = {"~dest.bin.0123ABCD.tmp", "~dest.bin.123abcd.tmp", "~.0123abcd.tmp",
+                                             "x~dest.bin.0123abcd.tmp", "~dest.bin0123abcd.tmp", "~dest.bin.tmp"};
+    for (const auto& name : leftovers) Write(name, "resto");
+    for (const auto& name : others) Write(name, "outro");
+    MakeReadOnly("~ro.dll.00000000.tmp");  // killed after the attributes step
+    fs::create_directory(dir / "~pasta.0123abcd.tmp");
+    std::unique_ptr<platform::File> writing = native->createExclusive(Path("~vivo.exe.89abcdef.tmp"));
+    ASSERT_TRUE(writing);
+
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    for (const auto& name : leftovers) EXPECT_FALSE(Exists(name)) << name;
+    for (const auto& name : others) EXPECT_TRUE(Exists(name)) << name;
+    EXPECT_TRUE(Exists("~pasta.0123abcd.tmp"));
+    EXPECT_TRUE(Exists("~vivo.exe.89abcdef.tmp"));
+    EXPECT_EQ(Read("dest.bin"), "novo");
+    writing.reset();
+    Write("~dest.bin.0123abcd.tmp", "de novo");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_TRUE(Exists("~dest.bin.0123abcd.tmp"));  // one sweep per folder and component
+}
+
 // A program running from the destination. Windows refuses to replace a running program's file:
 // the old version stays whole and the error is the one of a locked file. POSIX systems replace the
 // name while the program runs on from its old file.

@@ -42,6 +42,13 @@ TEST(IniReader, AbsentSectionOrKeyGivesDefaultPresentEmptyKeyGivesEmpty) {
     EXPECT_EQ(ReadProfileString(file, "NADA", "Ano", "d"), "d");
 }
 
+TEST(IniReader, AKeyWithoutEqualsSignGivesTheDefaultAsTheWindowsProfileFunctionsDo) {
+    EXPECT_EQ(read("[QOR]\nServidor\n", "Servidor"), "<def>");
+    EXPECT_EQ(read("[QOR]\n  servidor  \nServidor=depois\n", "Servidor"), "<def>");  // the first line wins
+    EXPECT_EQ(read("[QOR]\nServidor=antes\nServidor\n", "Servidor"), "antes");
+    EXPECT_EQ(read("[QOR]\nServidor=\n", "Servidor"), "");  // with "=" it is empty, not the default
+}
+
 TEST(IniReader, TrimsBlanksAndOneEnclosingPairOfQuotes) {
     EXPECT_EQ(read("[QOR]\nPORTACON= 3051 \t\n", "PORTACON"), "3051");
     EXPECT_EQ(read("[QOR]\nA=\"C:\\x y\\\"\n", "A"), "C:\\x y\\");

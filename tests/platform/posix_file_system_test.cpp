@@ -258,6 +258,50 @@ TEST_F(PosixFileSystemTest, FilesReadWriteAndCloseOnEveryPath) {
     EXPECT_FALSE(files.createExclusive(at("data.bin")));
 }
 
+// A file that a program writes (made by createExclusive, still open) is held as Windows holds a
+// file open without sharing: nobody deletes it, a reader that denies writers and a second writer
+// are refused. Once closed it is an ordinary file again.
+TEST_F(PosixFileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriters) {
+    auto writing = files.createExclusive(at("~QOR7.EXE.0badcafe.tmp"));
+    ASSERT_TRUE(writing);
+    EXPECT_EQ(writing->write("meio", 4), 4);
+    EXPECT_FALSE(files.deleteFile(at("~qor7.exe.0badcafe.tmp")));
+    EXPECT_FALSE(files.openReadDenyWrite(at("~QOR7.EXE.0badcafe.tmp")));
+    EXPECT_FALSE(files.createExclusive(at("~QOR7.EXE.0badcafe.tmp")));
+    EXPECT_TRUE(files.openRead(at("~QOR7.EXE.0badcafe.tmp")));  // readers that share with writers may
+    writing.reset();
+    EXPECT_TRUE(files.openReadDenyWrite(at("~QOR7.EXE.0badcafe.tmp")));
+    EXPECT_TRUE(files.deleteFile(at("~QOR7.EXE.0badcafe.tmp")));
+    EXPECT_EQ(folderListing(), std::vector<std::string>{});
+}
+
+TEST_F(PosixFileSystemTest, StampsAndExactTimesThroughHandleAndPath) {
+    const std::string path = dir.write("m.dll", "12345");
+    auto file = files.openRead(path);
+    ASSERT_TRUE(file);
+    // 1970 and 2110: the DOS form holds neither, the exact time holds both.
+    for (int64_t ticks : {int64_t{116444736000000000} + 12345678, int64_t{116444736000000000} + 44'000'000'000'000'000}) {
+        ASSERT_TRUE(file->setLastWrite(ticks));
+        EXPECT_EQ(file->stamp(), (platform::FileStamp{5, ticks}));
+        EXPECT_EQ(files.stampOf(windowsForm("M.DLL")), (platform::FileStamp{5, ticks}));
+        EXPECT_FALSE(files.lastWriteDos(path).has_value());
+    }
+    EXPECT_FALSE(files.stampOf(at("none")));
+}
+
+// One folder by identity whatever its spelling: letter case, either separator, a link to it.
+TEST_F(PosixFileSystemTest, FolderIdentityIgnoresSpellingAndLinksAndNeedsAListableFolder) {
+    fs::create_directories(dir / "Programa/Sub");
+    fs::create_directory_symlink(dir / "Programa", dir / "atalho");
+    const auto identity = files.folderIdentity(at("Programa/"));
+    ASSERT_TRUE(identity);
+    for (const std::string& spelling : {windowsForm("PROGRAMA\\"), at("programa"), at("atalho/"), at("Programa/Sub/..")})
+        EXPECT_EQ(files.folderIdentity(spelling), identity) << spelling;
+    EXPECT_NE(files.folderIdentity(at("Programa/Sub")), identity);
+    EXPECT_FALSE(files.folderIdentity(at("faltando/")));
+    EXPECT_FALSE(files.folderIdentity(dir.write("arquivo.txt", "")));
+}
+
 TEST_F(PosixFileSystemTest, CreateDirectoryMakesOneLevelOnly) {
     EXPECT_TRUE(files.createDirectory(at("Novo")));
     EXPECT_FALSE(files.createDirectory(at("NOVO")));  // exists, whatever its case

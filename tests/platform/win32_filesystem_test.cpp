@@ -253,6 +253,52 @@ TEST_F(Win32FileSystemTest, ReadersShareWithWritersButAnExclusiveFileSharesWithN
     EXPECT_EQ(files.openRead(dir.at("missing.txt")), nullptr);
 }
 
+// A file being written (created exclusive, still open) cannot be deleted by anybody, nor read by
+// a reader that denies writers (the catalogue's reader).
+TEST_F(Win32FileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriters) {
+    auto writing = files.createExclusive(dir.at("~QOR7.EXE.0badcafe.tmp"));
+    ASSERT_NE(writing, nullptr);
+    EXPECT_FALSE(files.deleteFile(dir.at("~qor7.exe.0badcafe.tmp")));
+    writeText(dir.at("MODULOS.DAT"), "linha");
+    {
+        std::ofstream writer(fs::path(toWide(dir.at("MODULOS.DAT"))), std::ios::binary | std::ios::app);
+        EXPECT_EQ(files.openReadDenyWrite(dir.at("MODULOS.DAT")), nullptr);
+        EXPECT_NE(files.openRead(dir.at("MODULOS.DAT")), nullptr);
+    }
+    EXPECT_NE(files.openReadDenyWrite(dir.at("MODULOS.DAT")), nullptr);
+    writing.reset();
+    EXPECT_TRUE(files.deleteFile(dir.at("~QOR7.EXE.0badcafe.tmp")));
+}
+
+TEST_F(Win32FileSystemTest, StampsAndExactTimesThroughHandleAndPath) {
+    writeText(dir.at("m.dll"), "12345");
+    auto file = files.openRead(dir.at("m.dll"));
+    ASSERT_NE(file, nullptr);
+    // 1970 and 2109: the DOS form holds neither, the exact time holds both.
+    for (int64_t ticks : {int64_t{116444736000000000} + 12345678, int64_t{116444736000000000} + 44'000'000'000'000'000}) {
+        ASSERT_TRUE(file->setLastWrite(ticks));
+        EXPECT_EQ(file->stamp(), (platform::FileStamp{5, ticks}));
+        EXPECT_EQ(files.stampOf(dir.at("M.DLL")), (platform::FileStamp{5, ticks}));
+        EXPECT_FALSE(files.lastWriteDos(dir.at("m.dll")).has_value());
+    }
+    EXPECT_FALSE(files.stampOf(dir.at("none")));
+}
+
+TEST_F(Win32FileSystemTest, FolderIdentityIgnoresSpellingAndNeedsAFolder) {
+    ASSERT_TRUE(files.createDirectory(dir.at("Programa")));
+    ASSERT_TRUE(files.createDirectory(dir.at("Programa\\Sub")));
+    const auto identity = files.folderIdentity(dir.at("Programa\\"));
+    ASSERT_TRUE(identity);
+    std::string forward = dir.at("PROGRAMA/");
+    std::replace(forward.begin(), forward.end(), '\\', '/');
+    for (const std::string& spelling : {dir.at("programa"), forward, dir.at("Programa\\Sub\\..\\"), dir.at("Programa\\.")})
+        EXPECT_EQ(files.folderIdentity(spelling), identity) << spelling;
+    EXPECT_NE(files.folderIdentity(dir.at("Programa\\Sub")), identity);
+    EXPECT_FALSE(files.folderIdentity(dir.at("faltando\\")));
+    writeText(dir.at("arquivo.txt"), "");
+    EXPECT_FALSE(files.folderIdentity(dir.at("arquivo.txt")));
+}
+
 TEST_F(Win32FileSystemTest, FreeSpaceIsAskedOfTheDriveOfThePath) {
     EXPECT_GT(files.freeSpace(dir.at("any.exe")), 0);
     EXPECT_GT(files.freeSpace("relative.exe"), 0);

@@ -134,3 +134,20 @@ TEST_F(Cleanup, MissingFolderReportsNothing) {
     ApagaAntigos(*files, dir.folder() + "nada/", [&](const std::string& t) { reports.push_back(t); });
     EXPECT_TRUE(reports.empty());
 }
+
+// The clean-up deletes what the sweeps copy back from the server program folder: it may run only
+// when that folder can be listed and is not the program folder under another spelling.
+TEST_F(Cleanup, RunsOnlyWhenAnotherListableFolderCanBringTheFilesBack) {
+    fs::create_directories(dir / "Estacao/QOR7");
+    fs::create_directories(dir / "Servidor/QOR7");
+    const std::string programa = dir.folder() + "Estacao/QOR7/";
+    EXPECT_TRUE(process::ServidorPodeRepor(*files, dir.folder() + "Servidor/QOR7\\", programa));
+    std::string spelled = dir.folder() + "ESTACAO\\qor7\\";
+    EXPECT_FALSE(process::ServidorPodeRepor(*files, spelled, programa));
+    EXPECT_FALSE(process::ServidorPodeRepor(*files, dir.folder() + "Estacao/QOR7/../QOR7/", programa));
+    EXPECT_FALSE(process::ServidorPodeRepor(*files, dir.folder() + "Rede/QOR7\\", programa));  // cannot be listed
+#ifndef _WIN32
+    fs::create_directory_symlink(dir / "Estacao/QOR7", dir / "Servidor/Atalho");
+    EXPECT_FALSE(process::ServidorPodeRepor(*files, dir.folder() + "Servidor/Atalho/", programa));
+#endif
+}

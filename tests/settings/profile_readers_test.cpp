@@ -122,6 +122,8 @@ TEST_F(ProfileReaders, AbsentKeysSectionsAndFilesGiveTheDefaultAnEmptyValueDoesN
     expectSameForBytes("[OUTRA]\r\nServidor=H\r\nPORTACON=1\r\n", kSettingsKeys, "other section only");
     expectSameForBytes("", kSettingsKeys, "empty file");
     expectSameForBytes("Servidor=x\r\n[QOR]\r\nAno=1\r\n", kSettingsKeys, "a key before any section");
+    expectSameForBytes("[QOR]\r\nServidor\r\n  PORTACON  \r\nPORTACON=3051\r\nAno=1\r\nAno\r\n", kSettingsKeys,
+                       "keys without an equals sign");
     expectSame(temp.folder() + "absent.ini", kSettingsKeys, "no file");
     temp.write("folder.ini/inside.txt", "");
     expectSame(temp.folder() + "folder.ini", kSettingsKeys, "a folder in place of the file");
