@@ -227,7 +227,7 @@ TEST_F(CopyTest, LeftoversOfKilledCopiesGoBeforeTheFirstCopyIntoTheirFolder) {
     Write("src.bin", "novo");
     const std::vector<std::string> leftovers = {"~dest.bin.0123abcd.tmp", "~OUTRO.EXE.ffffffff.tmp",
                                                 "~ro.dll.00000000.tmp"};
-    const std::vector<std::string> others = {"~dest.bin.0123ABCD.tmp", "~dest.bin.123abcd.tmp", "~.0123abcd.tmp",
+    const std::vector<std::string> others = {"~outra.dll.0123ABCD.tmp", "~dest.bin.123abcd.tmp", "~.0123abcd.tmp",
                                              "x~dest.bin.0123abcd.tmp", "~dest.bin0123abcd.tmp", "~dest.bin.tmp"};
     for (const auto& name : leftovers) Write(name, "resto");
     for (const auto& name : others) Write(name, "outro");

@@ -4,8 +4,12 @@ namespace platform::win32 {
 
 std::optional<uint32_t> dosFromFileTime(const FILETIME& utc) {
     FILETIME local;
+    SYSTEMTIME fields;
     WORD date = 0, time = 0;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &time))
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &fields)) return std::nullopt;
+    // The form holds 1980 to 2107; said here, since not every implementation of the call refuses
+    // the years outside (Wine folds them into the range).
+    if (fields.wYear < 1980 || fields.wYear > 2107 || !FileTimeToDosDateTime(&local, &date, &time))
         return std::nullopt;
     return (static_cast<uint32_t>(date) << 16) | time;
 }
