@@ -64,17 +64,24 @@ std::unique_ptr<File> openForReading(const std::string& nativePath) {
     return std::make_unique<PosixFile>(std::move(fd));
 }
 
+namespace {
+// After a failed flock: another program holds the lock. Other failures (a network file system
+// without such locks) leave the file as unguarded as it would be without them, and are no refusal.
+bool heldByAnother() { return errno == EWOULDBLOCK; }
+}  // namespace
+
 std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath) {
     Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
     if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
-    if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0) return nullptr;
+    if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && heldByAnother()) return nullptr;
     return std::make_unique<PosixFile>(std::move(fd));
 }
 
 bool lockAsWriter(int fd, const std::string& nativePath) {
     struct stat opened, named;
-    return ::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return false;
+    return ::fstat(fd, &opened) == 0 &&
            ::stat(nativePath.c_str(), &named) == 0 && opened.st_dev == named.st_dev && opened.st_ino == named.st_ino;
 }
 
@@ -89,7 +96,7 @@ std::unique_ptr<File> createOrTruncate(const std::string& nativePath) {
 
 std::optional<Fd> lockForRemoval(const std::string& nativePath) {
     Fd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return std::nullopt;
+    if (fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return std::nullopt;
     return fd;
 }
 
