@@ -19,7 +19,7 @@ bool TempDestination::Create() {
         const std::string candidate = platform::TemporaryNameFor(destination_, platform::RandomTemporaryTag());
         if (files_.fileExists(candidate) || files_.dirExists(candidate)) continue;
         file_ = files_.createExclusive(candidate);
-        if (!file_) return false;
+        if (!file_) continue;  // lost to another program's clean-up between create and lock, say
         path_ = candidate;
         return true;
     }
