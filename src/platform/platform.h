@@ -117,6 +117,8 @@ public:
 struct ProcessEntry {
     std::string exeName;  // as the process list gives it (a bare name on current Windows)
     uint32_t pid = 0;
+    // Whose it is: the Windows session, or the real user id on POSIX; none when it cannot be told.
+    std::optional<uint32_t> owner;
 };
 
 enum class SnapshotKind { All, ProcessesOnly };
@@ -124,10 +126,13 @@ enum class SnapshotKind { All, ProcessesOnly };
 class Processes {
 public:
     virtual ~Processes() = default;
-    // Every running process in the platform's order; empty when no list can be had.
+    // Every live process in the platform's order, whoever runs it; a process that has ended
+    // (a zombie on POSIX) is not listed. Empty when no list can be had.
     virtual std::vector<ProcessEntry> snapshot(SnapshotKind kind) = 0;
     // Ends one process at once with exit code 0; false when the request is refused.
     virtual bool terminate(uint32_t pid) = 0;
+    // The owner of this program's own process, in the terms of ProcessEntry::owner.
+    virtual std::optional<uint32_t> currentOwner() = 0;
 };
 
 class Shell {

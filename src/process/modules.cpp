@@ -1,6 +1,8 @@
 #include "process/modules.h"
 
 #include <algorithm>
+#include <optional>
+#include <vector>
 
 #include "platform/text.h"
 
@@ -24,13 +26,23 @@ std::string exeFileNamePart(const std::string& exeName) {
     return at == std::string::npos ? exeName : exeName.substr(at + 1);
 }
 
+// The processes of the updater's own session (its own user on POSIX): a module that someone
+// else runs on a shared terminal is none of this run's business. An entry whose owner cannot be
+// told is left alone; when the updater cannot tell its own, every process counts, as before.
+std::vector<platform::ProcessEntry> ownProcesses(platform::Processes& processes, platform::SnapshotKind kind) {
+    std::vector<platform::ProcessEntry> list = processes.snapshot(kind);
+    if (const std::optional<uint32_t> own = processes.currentOwner())
+        std::erase_if(list, [&](const platform::ProcessEntry& entry) { return entry.owner != own; });
+    return list;
+}
+
 }  // namespace
 
 std::string VerModuloAberto(platform::Processes& processes, const std::string& Aplicacao,
                             uintptr_t& Handel, bool& ServidorAberto) {
     const bool named = isNamedMode(Aplicacao);
     const std::string wanted = platform::upperAscii(Aplicacao);
-    for (const platform::ProcessEntry& entry : processes.snapshot(platform::SnapshotKind::All)) {
+    for (const platform::ProcessEntry& entry : ownProcesses(processes, platform::SnapshotKind::All)) {
         std::string name = platform::upperAscii(entry.exeName);
         if (named) {
             if (name != wanted) continue;
@@ -48,8 +60,7 @@ std::string VerModuloAberto(platform::Processes& processes, const std::string& A
 int32_t KillTask(platform::Processes& processes, const std::string& ExeFileName) {
     const std::string wanted = platform::upperAscii(ExeFileName);
     int32_t result = 0;
-    for (const platform::ProcessEntry& entry :
-         processes.snapshot(platform::SnapshotKind::ProcessesOnly)) {
+    for (const platform::ProcessEntry& entry : ownProcesses(processes, platform::SnapshotKind::ProcessesOnly)) {
         bool matches = platform::upperAscii(exeFileNamePart(entry.exeName)) == wanted ||
                        platform::upperAscii(entry.exeName) == wanted;
         if (matches) result = processes.terminate(entry.pid) ? 1 : 0;

@@ -24,6 +24,8 @@ inline constexpr std::array<std::string_view, 22> ModulosConhecidos = {
 
 inline constexpr std::string_view ServidorQor = "SERVERQOR.EXE";
 
+// Both look only at the processes of the updater's own session (on POSIX: of its own user).
+
 // Named mode (Aplicacao holds more than codes 0..32): the first process of that executable name;
 // its identifier goes to Handel. List mode: the first process, in the platform's order, that is a
 // suite module; ServidorAberto, while false, becomes whether that module is the server program.

@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
@@ -19,6 +21,8 @@ namespace {
 
 using platform::ProcessEntry;
 using platform::posix::exeNameFrom;
+using platform::posix::hasEnded;
+using platform::posix::realUserOf;
 
 TEST(PosixProcessNames, LastComponentOfFirstArgumentElseKernelName) {
     using namespace std::string_literals;
@@ -26,6 +30,17 @@ TEST(PosixProcessNames, LastComponentOfFirstArgumentElseKernelName) {
     EXPECT_EQ(exeNameFrom("/usr/bin/sleep\0" "30\0"s, "sleep\n"), "sleep");
     EXPECT_EQ(exeNameFrom("Z:\\terminal/dir\\SERVERQOR.EXE\0"s, "wine-preloader\n"), "SERVERQOR.EXE");
     EXPECT_EQ(exeNameFrom("", "kworker/0:1\n"), "kworker/0:1");
+}
+
+TEST(PosixProcessStatus, AZombieHasEndedButALeaderWhoseOtherThreadsRunHasNot) {
+    const std::string zombie = "Name:\tQOR7.EXE\nState:\tZ (zombie)\nUid:\t1000\t0\t0\t0\nThreads:\t1\n";
+    EXPECT_TRUE(hasEnded(zombie));
+    EXPECT_TRUE(hasEnded("State:\tX (dead)\nThreads:\t1\n"));
+    EXPECT_TRUE(hasEnded(""));
+    EXPECT_FALSE(hasEnded("State:\tZ (zombie)\nThreads:\t3\n"));
+    EXPECT_FALSE(hasEnded("State:\tS (sleeping)\nThreads:\t1\n"));
+    EXPECT_EQ(realUserOf(zombie), 1000u);  // the real user, not the effective one
+    EXPECT_EQ(realUserOf("Uid:\t\n"), std::nullopt);
 }
 
 TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
@@ -47,6 +62,8 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
     auto found = std::find_if(list.begin(), list.end(), [&](const ProcessEntry& e) { return e.pid == uint32_t(pid); });
     ASSERT_NE(found, list.end());
     EXPECT_EQ(found->exeName, "MODULOX.EXE");
+    EXPECT_EQ(found->owner, getuid());
+    EXPECT_EQ(processes.currentOwner(), getuid());
     auto self = std::find_if(list.begin(), list.end(), [](const ProcessEntry& e) { return e.pid == uint32_t(getpid()); });
     ASSERT_NE(self, list.end());
     EXPECT_EQ(self->exeName, "test_platform");
@@ -57,6 +74,55 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
     EXPECT_FALSE(processes.terminate(static_cast<uint32_t>(pid)));  // gone now
+}
+
+// Short-lived children started and reaped in batches on another thread; each child's first
+// argument is "CHURN<n>", so a listed one tells which child it was.
+class Churn {
+public:
+    Churn() : thread_([this] { loop(); }) {}
+    ~Churn() {
+        stop_ = true;
+        thread_.join();
+    }
+    int reapedBelow() const { return reapedBelow_; }  // every child numbered below is gone
+
+private:
+    void loop() {
+        for (int next = 0; !stop_;) {
+            std::vector<pid_t> batch;
+            for (int i = 0; i < 16; ++i, ++next) {
+                std::string name = "CHURN" + std::to_string(next);
+                char* argv[] = {name.data(), nullptr};
+                pid_t pid = 0;
+                if (posix_spawn(&pid, "/bin/true", nullptr, nullptr, argv, environ) == 0) batch.push_back(pid);
+            }
+            for (pid_t pid : batch) waitpid(pid, nullptr, 0);
+            reapedBelow_ = next;
+        }
+    }
+    std::atomic<bool> stop_{false};
+    std::atomic<int> reapedBelow_{0};
+    std::thread thread_;
+};
+
+TEST(PosixProcesses, WalkUnderChurnNeverThrowsNorListsAReapedProcess) {
+    platform::posix::PosixProcesses processes;
+    Churn churn;
+    int walks = 0, seen = 0;
+    for (; walks < 2000 || churn.reapedBelow() < 400; ++walks) {
+        const int gone = churn.reapedBelow();
+        std::vector<ProcessEntry> list;
+        ASSERT_NO_THROW(list = processes.snapshot(platform::SnapshotKind::ProcessesOnly));
+        for (const ProcessEntry& entry : list) {
+            if (entry.exeName.rfind("CHURN", 0) != 0) continue;
+            ++seen;
+            ASSERT_GE(std::stoi(entry.exeName.substr(5)), gone) << "listed after it was reaped, walk " << walks;
+        }
+    }
+    RecordProperty("children", churn.reapedBelow());
+    RecordProperty("walks", walks);
+    RecordProperty("listed", seen);
 }
 
 }  // namespace

@@ -354,7 +354,7 @@ TEST(Win32System, KnowsItsProgramItsFolderAndReadsProfiles) {
     EXPECT_EQ(system.profileString(dir.at("long.ini"), "QOR", "Caminho", "").size(), 2047u);
 }
 
-TEST(Win32Processes, ListsThisProcessAndRefusesToEndAnAbsentOne) {
+TEST(Win32Processes, ListsThisProcessInItsOwnSessionAndRefusesToEndAnAbsentOne) {
     platform::win32::Win32Processes processes;
     for (auto kind : {platform::SnapshotKind::All, platform::SnapshotKind::ProcessesOnly}) {
         const auto list = processes.snapshot(kind);
@@ -363,6 +363,9 @@ TEST(Win32Processes, ListsThisProcessAndRefusesToEndAnAbsentOne) {
         });
         ASSERT_NE(self, list.end());
         EXPECT_NE(self->exeName.find(".exe"), std::string::npos) << self->exeName;
+        // Its own entry carries the session that the process list compares with.
+        ASSERT_TRUE(processes.currentOwner());
+        EXPECT_EQ(self->owner, processes.currentOwner());
     }
     EXPECT_FALSE(processes.terminate(0xFFFFFFF0u));
 }

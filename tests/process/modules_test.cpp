@@ -193,3 +193,29 @@ TEST(KillTask, MatchesTheFileNamePartOfAFullPathOrTheWholeName) {
     EXPECT_FALSE(table.running(5));
     EXPECT_TRUE(table.running(4));
 }
+
+// On a terminal shared by several users, only the modules of the updater's own session count.
+TEST(OwnSession, ModulesOfOtherOwnersOrOfNoKnownOwnerAreNeitherFoundNorEnded) {
+    constexpr uint32_t kColleague = 2000;
+    ScriptedProcesses table({{"SERVERQOR.EXE", 1, true, std::nullopt},
+                             {"QOR7.EXE", 2, true, kColleague},
+                             {"qor7.exe", 3},
+                             {"DERVA7.EXE", 4, true, kColleague}});
+    uintptr_t handel = kUntouched;
+    bool servidor = false;
+    EXPECT_EQ(VerModuloAberto(table, "QOR7.EXE", handel, servidor), "QOR7.EXE");
+    EXPECT_EQ(handel, 3u);
+    EXPECT_EQ(KillTask(table, "QOR7.EXE"), 1);
+    EXPECT_EQ(table.requests(), std::vector<uint32_t>{3});
+    EXPECT_EQ(listMode(table, servidor, handel), "");
+    EXPECT_FALSE(servidor);
+    EXPECT_EQ(KillTask(table, "DERVA7.EXE"), 0);
+    EXPECT_EQ(table.requests(), std::vector<uint32_t>{3});
+}
+
+TEST(OwnSession, WhenTheUpdaterCannotTellItsOwnEveryProcessCountsAsBefore) {
+    ScriptedProcesses table({{"QOR7.EXE", 2, true, 2000}, {"QOR7.EXE", 3, true, std::nullopt}});
+    table.ownOwner = std::nullopt;
+    EXPECT_EQ(KillTask(table, "QOR7.EXE"), 1);
+    EXPECT_EQ(table.terminated(), (std::vector<uint32_t>{2, 3}));
+}

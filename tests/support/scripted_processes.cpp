@@ -1,13 +1,15 @@
 #include "support/scripted_processes.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace testing_support {
 
 std::vector<platform::ProcessEntry> ScriptedProcesses::snapshot(platform::SnapshotKind kind) {
     ++(kind == platform::SnapshotKind::All ? allSnapshots_ : processSnapshots_);
+    if (raiseOnSnapshot) throw std::runtime_error("process list broke");
     std::vector<platform::ProcessEntry> list;
-    for (const Entry& e : entries_) list.push_back({e.exeName, e.pid});
+    for (const Entry& e : entries_) list.push_back({e.exeName, e.pid, e.owner});
     return list;
 }
 

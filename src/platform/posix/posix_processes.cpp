@@ -1,13 +1,16 @@
 #include "platform/posix/posix_processes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <fstream>
-#include <iterator>
+#include <cstdlib>
 #include <memory>
+#include <string_view>
 
 #include "platform/text.h"
 
@@ -19,9 +22,61 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
-std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+// A descriptor closed on every path.
+class Descriptor {
+public:
+    explicit Descriptor(int fd) : fd_(fd) {}
+    ~Descriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+
+private:
+    int fd_;
+};
+
+// A file of a process's /proc folder, read through the folder's descriptor so that every file
+// comes from the same process even if its number is reused meanwhile. Reading stops at the end,
+// or after `stopAt` has been read. None when the process ended before or while it was read.
+std::optional<std::string> readProcFile(int folder, const char* name, std::optional<char> stopAt = std::nullopt) {
+    Descriptor file(::openat(folder, name, O_RDONLY | O_CLOEXEC));
+    if (!file.valid()) return std::nullopt;
+    std::string text;
+    char buffer[4096];
+    for (;;) {
+        const ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return std::nullopt;
+        if (got == 0) return text;
+        text.append(buffer, static_cast<size_t>(got));
+        if (stopAt && text.find(*stopAt) != std::string::npos) return text;
+    }
+}
+
+// The value after "Key:" in /proc/<pid>/status, without the blanks that align it.
+std::string statusField(std::string_view status, std::string_view key) {
+    for (size_t at = 0; at < status.size();) {
+        const size_t end = std::min(status.find('\n', at), status.size());
+        const std::string_view line = status.substr(at, end - at);
+        if (line.size() > key.size() && line.starts_with(key) && line[key.size()] == ':') {
+            const std::string_view value = line.substr(key.size() + 1);
+            return std::string(value.substr(std::min(value.find_first_not_of(" \t"), value.size())));
+        }
+        at = end + 1;
+    }
+    return std::string();
+}
+
+std::optional<uint32_t> numberOf(const std::string& text) {
+    if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
+    if (errno != 0 || value > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(value);
 }
 
 std::optional<uint32_t> pidOf(const char* name) {
@@ -44,6 +99,23 @@ std::vector<uint32_t> runningPids() {
     return pids;
 }
 
+// One process as the list shows it; none when it has ended (or ends while it is looked at).
+std::optional<ProcessEntry> describe(uint32_t pid) {
+    Descriptor folder(::open(("/proc/" + std::to_string(pid)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!folder.valid()) return std::nullopt;
+    // The command line before the state: a process that ends in between is then seen as ended.
+    const std::optional<std::string> cmdline = readProcFile(folder.get(), "cmdline", '\0');
+    const std::optional<std::string> status = readProcFile(folder.get(), "status");
+    if (!cmdline || !status || hasEnded(*status)) return std::nullopt;
+    std::string name = exeNameFrom(*cmdline, "");
+    if (name.empty()) {  // no command line (kernel threads): the kernel's name
+        const std::optional<std::string> comm = readProcFile(folder.get(), "comm");
+        if (!comm) return std::nullopt;
+        name = exeNameFrom("", *comm);
+    }
+    return ProcessEntry{std::move(name), pid, realUserOf(*status)};
+}
+
 }  // namespace
 
 std::string exeNameFrom(const std::string& cmdline, const std::string& comm) {
@@ -55,13 +127,24 @@ std::string exeNameFrom(const std::string& cmdline, const std::string& comm) {
     return kernelName;
 }
 
+bool hasEnded(const std::string& status) {
+    const std::string state = statusField(status, "State");
+    if (state.empty() || state[0] == 'X') return true;
+    // A leader that ended before its other threads shows Z too: the process still runs.
+    return state[0] == 'Z' && numberOf(statusField(status, "Threads")).value_or(0) <= 1;
+}
+
+std::optional<uint32_t> realUserOf(const std::string& status) {
+    return numberOf(statusField(status, "Uid"));
+}
+
 std::vector<ProcessEntry> PosixProcesses::snapshot(SnapshotKind) {
     std::vector<ProcessEntry> entries;
-    for (uint32_t pid : runningPids()) {
-        std::string base = "/proc/" + std::to_string(pid);
-        std::string comm = readWhole(base + "/comm");
-        if (comm.empty()) continue;  // ended while we looked
-        entries.push_back(ProcessEntry{exeNameFrom(readWhole(base + "/cmdline"), comm), pid});
+    try {
+        for (uint32_t pid : runningPids())
+            if (std::optional<ProcessEntry> entry = describe(pid)) entries.push_back(std::move(*entry));
+    } catch (...) {
+        return {};  // no memory for the list: a list that cannot be had is empty
     }
     return entries;
 }
@@ -71,5 +154,7 @@ bool PosixProcesses::terminate(uint32_t pid) {
     if (pid == 0 || pid > static_cast<uint32_t>(INT_MAX)) return false;
     return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
 }
+
+std::optional<uint32_t> PosixProcesses::currentOwner() { return static_cast<uint32_t>(::getuid()); }
 
 }  // namespace platform::posix

@@ -7,14 +7,22 @@ namespace platform::posix {
 
 class PosixProcesses : public Processes {
 public:
-    // Every process in numeric pid order; the kind only matters on Windows.
+    // Every live process in numeric pid order, its owner the real user id; never raises. A process
+    // that ends while the list is made is left out. The kind only matters on Windows.
     std::vector<ProcessEntry> snapshot(SnapshotKind kind) override;
     // SIGKILL; false when the process is gone or belongs to someone we may not signal.
     bool terminate(uint32_t pid) override;
+    // The real user id of this program.
+    std::optional<uint32_t> currentOwner() override;
 };
 
 // The executable name a process shows: the last component (after "/" or "\") of its first
 // command-line argument, else its kernel name. Exposed for the tests.
 std::string exeNameFrom(const std::string& cmdline, const std::string& comm);
+
+// From the text of /proc/<pid>/status (exposed for the tests): whether the process has ended
+// (state X, or a zombie that has no other thread left; Windows lists neither), and its real user.
+bool hasEnded(const std::string& status);
+std::optional<uint32_t> realUserOf(const std::string& status);
 
 }  // namespace platform::posix

@@ -7,8 +7,11 @@ namespace platform::win32 {
 
 class Win32Processes : public Processes {
 public:
+    // Every process of the snapshot with its session (ProcessIdToSessionId); never raises.
     std::vector<ProcessEntry> snapshot(SnapshotKind kind) override;
     bool terminate(uint32_t pid) override;
+    // The session this program runs in.
+    std::optional<uint32_t> currentOwner() override;
 };
 
 }  // namespace platform::win32
