@@ -55,6 +55,11 @@ public:
     int32_t KillTask(const std::string& ExeFileName);
     std::string VerModuloAberto(std::string Aplicacao, uintptr_t& Handel);
 
+    // The last resort when an error escaped the run or came before it: the failure path (its
+    // message, the server program when the closing phase ended it, the main module), unless the
+    // run already started a module. Never raises.
+    void FalhaSemTratamento() noexcept;
+
     // Set by the update run while it works: a close request then must not destroy the window.
     bool Atualizando = false;
 
@@ -77,7 +82,12 @@ private:
     // The update run's phases (update_run.cpp, catalogue_phase.cpp).
     void FechaModulos();
     void RegiaoProtegida();
-    void CaminhoDeFalha();
+    void CaminhoDeFalha() noexcept;
+    void ApagaMarcador();
+    // Starts the server program when the closing phase ended it, once per run, whatever the path.
+    void ReiniciaServidor();
+    void IniciaModulo(const std::string& arquivo, const std::string& aviso);
+    // Every program the run starts goes through here; a launch that raises shows `aviso`.
     void IniciaOuAvisa(const std::string& arquivo, const std::string& aviso);
     void CarregaListaDeTrabalho();
     void FaseCatalogo(const std::string& pastaServidor);
@@ -88,6 +98,9 @@ private:
     // outside the walk, so that an error elsewhere names no line.
     static constexpr size_t kNenhumaLinha = static_cast<size_t>(-1);
     size_t LinhaAtual = kNenhumaLinha;
+    // What the run has started, so that no path starts a program twice.
+    bool ServidorReiniciado = false;
+    bool ModuloIniciado = false;
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
 };

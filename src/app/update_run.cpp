@@ -39,12 +39,24 @@ private:
     ui::Application& app_;
 };
 
+// One step of a path that must reach its launches whatever fails on the way: a step that
+// raises is left behind and the next one runs.
+template <class Passo>
+void SemInterromper(Passo&& passo) noexcept {
+    try {
+        passo();
+    } catch (...) {
+    }
+}
+
 }  // namespace
 
 void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     Timer1.SetEnabled(false);
     FimDaExecucao fim(Atualizando, Aplicacao);
-    FechaModulos();
+    // A process list that breaks leaves the modules as they are; the copies then tell which file
+    // could not be replaced, and the user's module still starts.
+    SemInterromper([this] { FechaModulos(); });
     LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
@@ -81,20 +93,46 @@ void TFrmAtuModulo::RegiaoProtegida() {
     FaseCatalogo(pastaServidor);
     if (!platform::trimBlanks(ListaAtualizados).empty())
         Aplicacao.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r" + ListaAtualizados);
-    if (Plataforma.files->fileExists(PastaPrograma() + kMarcador)) Plataforma.files->deleteFile(PastaPrograma() + kMarcador);
-    if (ServidorAberto) IniciaOuAvisa("SERVERQOR.EXE", kAvisoServidor);
+    ApagaMarcador();
+    ReiniciaServidor();
     if (ParamStr(1) == "F")
-        IniciaOuAvisa("HALDENMOR7.exe", kAvisoFrenteDeCaixa);
+        IniciaModulo("HALDENMOR7.exe", kAvisoFrenteDeCaixa);
     else
-        IniciaOuAvisa("QOR7.exe", kAvisoPrincipal);
+        IniciaModulo("QOR7.exe", kAvisoPrincipal);
 }
 
-void TFrmAtuModulo::CaminhoDeFalha() {
+void TFrmAtuModulo::CaminhoDeFalha() noexcept {
+    SemInterromper([this] { ApagaMarcador(); });
+    SemInterromper([this] {
+        const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
+        Aplicacao.MessageBox(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
+                                                     "Verifique se o mesmo não está aberto.");
+    });
+    // Every terminal that needs the server program stops while it is down, copies failed or not.
+    SemInterromper([this] { ReiniciaServidor(); });
+    // A module already started (its launch box raised on the normal path) is not started twice.
+    SemInterromper([this] {
+        if (!ModuloIniciado) IniciaModulo("QOR7.exe", kAvisoPrincipalNaFalha);
+    });
+}
+
+void TFrmAtuModulo::FalhaSemTratamento() noexcept {
+    if (!ModuloIniciado) CaminhoDeFalha();
+}
+
+void TFrmAtuModulo::ApagaMarcador() {
     if (Plataforma.files->fileExists(PastaPrograma() + kMarcador)) Plataforma.files->deleteFile(PastaPrograma() + kMarcador);
-    const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
-    Aplicacao.MessageBox(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
-                                                 "Verifique se o mesmo não está aberto.");
-    IniciaOuAvisa("QOR7.exe", kAvisoPrincipalNaFalha);
+}
+
+void TFrmAtuModulo::ReiniciaServidor() {
+    if (!ServidorAberto || ServidorReiniciado) return;
+    ServidorReiniciado = true;
+    IniciaOuAvisa("SERVERQOR.EXE", kAvisoServidor);
+}
+
+void TFrmAtuModulo::IniciaModulo(const std::string& arquivo, const std::string& aviso) {
+    ModuloIniciado = true;
+    IniciaOuAvisa(arquivo, aviso);
 }
 
 void TFrmAtuModulo::IniciaOuAvisa(const std::string& arquivo, const std::string& aviso) {

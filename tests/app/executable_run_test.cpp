@@ -4,6 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +18,8 @@
 #include "support/child_process.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
+
+extern char** environ;
 
 namespace {
 
@@ -51,10 +58,14 @@ protected:
         std::ifstream in(output, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
-    // The stand-ins start detached: wait a little for their record.
-    std::string Launches() const {
+    // The stand-ins start detached: wait a little for their records, in the order written.
+    std::string Launches(size_t expected = 1) const {
         const fs::path record = dir / "estacao/terminal/lancamentos.txt";
-        for (int i = 0; i < 150 && !fs::exists(record); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const auto lines = [&] {
+            const std::string text = fs::exists(record) ? dir.read("estacao/terminal/lancamentos.txt") : "";
+            return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+        };
+        for (int i = 0; i < 150 && lines() < expected; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
         return fs::exists(record) ? dir.read("estacao/terminal/lancamentos.txt") : "";
     }
@@ -87,6 +98,36 @@ TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainMod
                    "--- answer: OK\n");
     EXPECT_EQ(Launches(), "QOR7.EXE\n");
     EXPECT_FALSE(fs::exists(dir / "estacao/terminal/ATUALIZA.DAT"));
+}
+
+TEST_F(RealRun, AFailedRunStartsTheServerProgramItEndedAndTheMainModule) {
+    fs::remove(dir / "estacao/terminal/qor.ini");
+    for (const char* module : {"QOR7.EXE", "SERVERQOR.EXE"}) {
+        const std::string path = dir.write(std::string("estacao/terminal/") + module, kStandIn);
+        fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+    }
+    std::string shownAs = "SERVERQOR.EXE", seconds = "60";
+    char* argv[] = {shownAs.data(), seconds.data(), nullptr};
+    pid_t server = 0;
+    ASSERT_EQ(posix_spawn(&server, "/bin/sleep", nullptr, nullptr, argv, environ), 0);
+
+    const std::string out = Run({"F"});
+    int status = 0;
+    const bool ended = waitpid(server, &status, WNOHANG) == server;
+    if (!ended) {
+        kill(server, SIGKILL);
+        waitpid(server, nullptr, 0);
+    }
+    EXPECT_TRUE(ended && WIFSIGNALED(status)) << "the running server program was not ended";
+    EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
+                   "--- answer: OK\n");
+    // Both start detached: their records may come in either order.
+    std::string launches = Launches(2);
+    std::vector<std::string> started;
+    for (size_t at = 0, end; (end = launches.find('\n', at)) != std::string::npos; at = end + 1)
+        started.push_back(launches.substr(at, end - at));
+    std::sort(started.begin(), started.end());
+    EXPECT_EQ(started, (std::vector<std::string>{"QOR7.EXE", "SERVERQOR.EXE"})) << launches;
 }
 
 }  // namespace

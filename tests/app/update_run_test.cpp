@@ -69,7 +69,7 @@ TEST_F(UpdateRun, TheMarkerFileIsDeletedOnTheNormalPath) {
     EXPECT_EQ(out.find("--- plain"), std::string::npos) << out;
 }
 
-TEST_F(UpdateRun, MissingCatalogueTakesTheFailurePathEvenWithFAndAClosedServer) {
+TEST_F(UpdateRun, MissingCatalogueTakesTheFailurePathAndStartsTheClosedServerThenTheMainModule) {
     std::filesystem::remove(dir / "rede/servidor/QOR7/TABDEF/MODULOS.DAT");
     Terminal("ATUALIZA.DAT", "");
     processes->add("SERVERQOR.EXE", 11);
@@ -77,7 +77,7 @@ TEST_F(UpdateRun, MissingCatalogueTakesTheFailurePathEvenWithFAndAClosedServer) 
     EXPECT_EQ(out,
               "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
               "--- answer: OK\n");
-    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+    EXPECT_EQ(Launched(), (std::vector<std::string>{"SERVERQOR.EXE", "QOR7.exe"}));  // the main module even with F
     EXPECT_FALSE(TerminalHas("ATUALIZA.DAT"));
     EXPECT_TRUE(application.Terminated());
 }
@@ -141,14 +141,15 @@ TEST_F(LaunchMessages, PointOfSaleModuleHasItsOwnMessage) {
         << out;
 }
 
-TEST_F(LaunchMessages, FailurePathWritesTheMainModuleInCapitals) {
+TEST_F(LaunchMessages, FailurePathNamesTheServerProgramAndWritesTheMainModuleInCapitals) {
     std::filesystem::remove(dir / "rede/servidor/QOR7/TABDEF/MODULOS.DAT");
     const std::string out = RunUpdate();
     EXPECT_EQ(out,
               "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
-              "--- answer: OK\n--- error\nHouve Algum Problema Com o Programa QOR7.EXE !!!" +
-                  kFavor + "--- answer: OK\n");
-    EXPECT_EQ(Attempts(), std::vector<std::string>{"QOR7.exe"});
+              "--- answer: OK\n--- error\nHouve Algum Problema Com o Programa SERVERQOR.EXE !!!" +
+                  kFavor + "--- answer: OK\n--- error\nHouve Algum Problema Com o Programa QOR7.EXE !!!" + kFavor +
+                  "--- answer: OK\n");
+    EXPECT_EQ(Attempts(), (std::vector<std::string>{"SERVERQOR.EXE", "QOR7.exe"}));
 }
 
 }  // namespace
