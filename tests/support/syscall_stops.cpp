@@ -12,6 +12,9 @@
 
 #include <chrono>
 #include <map>
+#include <vector>
+
+extern char** environ;
 
 namespace testing_support {
 
@@ -57,7 +60,26 @@ std::optional<FileCall> fileCallOf(pid_t pid, const user_regs_struct& regs) {
     return FileCall{known->second, ""};
 }
 
+// This process's environment with leak checking off: LeakSanitizer cannot work in a program under
+// ptrace and would end a sanitizer build's program with status 1. Other builds ignore it.
+std::vector<std::string> tracedEnvironment() {
+    std::vector<std::string> variables;
+    std::string asan = "ASAN_OPTIONS=";
+    for (char** variable = environ; *variable; ++variable) {
+        const std::string text = *variable;
+        if (text.starts_with(asan)) asan = text + ":";
+        else variables.push_back(text);
+    }
+    variables.push_back(asan + "detect_leaks=0");
+    return variables;
+}
+
 pid_t startTraced(const std::string& program, const std::string& folder) {
+    std::vector<std::string> variables = tracedEnvironment();
+    std::vector<char*> environment;
+    for (std::string& variable : variables) environment.push_back(variable.data());
+    environment.push_back(nullptr);
+    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
     const pid_t pid = fork();
     if (pid != 0) return pid;
     ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
@@ -65,7 +87,7 @@ pid_t startTraced(const std::string& program, const std::string& folder) {
     dup2(null, 1);
     dup2(null, 2);
     if (chdir(folder.c_str()) != 0) _exit(127);
-    execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+    execve(program.c_str(), argv, environment.data());
     _exit(127);
 }
 
