@@ -68,15 +68,13 @@ protected:
         if (pid > 0) children.push_back(pid);
         return pid > 0 ? pid : 0;
     }
-    // Whether a child of this test still runs (neither ended nor a zombie).
-    static bool Running(pid_t pid) {
+    // How a child of this test ended, without reaping it: 0 while it runs, the signal that killed
+    // it, -1 otherwise.
+    static int EndSignal(pid_t pid) {
         siginfo_t info{};
-        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == 0;
-    }
-    static bool EndedByKill(pid_t pid) {
-        siginfo_t info{};
-        return waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid == pid &&
-               info.si_code == CLD_KILLED && info.si_status == SIGKILL;
+        if (waitid(P_PID, static_cast<id_t>(pid), &info, WEXITED | WNOHANG | WNOWAIT) != 0) return -1;
+        if (info.si_pid == 0) return 0;
+        return info.si_code == CLD_KILLED ? info.si_status : -1;
     }
     std::optional<platform::ProcessEntry> Listed(pid_t pid) {
         for (const auto& entry : table->snapshot(platform::SnapshotKind::ProcessesOnly))
@@ -108,7 +106,7 @@ TEST_F(ClosingPhase, AZombieModuleIsNotListedAndTheLiveModuleIsEndedAtOnce) {
 
     EXPECT_FALSE(Listed(zombie));
     RunUpdate();
-    EXPECT_TRUE(EndedByKill(live));
+    EXPECT_EQ(EndSignal(live), SIGKILL);
     // Once a zombie (this test never waits for it) it is found no more; it may be found again
     // while it dies, as a Windows process may be.
     EXPECT_EQ(table->RequestsFor(zombie), 0);
@@ -128,8 +126,8 @@ TEST_F(ClosingPhase, AModuleOfAnotherUserSurvivesTheRunThatEndsTheSameModuleOfIt
     ASSERT_TRUE(ListedAs(own, "WELMONTARA7.EXE"));
 
     RunUpdate();
-    EXPECT_TRUE(EndedByKill(own));
-    EXPECT_TRUE(Running(colleague));
+    EXPECT_EQ(EndSignal(own), SIGKILL);
+    EXPECT_EQ(EndSignal(colleague), 0);
     EXPECT_EQ(table->RequestsFor(colleague), 0);
     EXPECT_LT(table->passes, 501) << "the phase ran to its limit";
 }
