@@ -8,6 +8,7 @@
 
 #include "app/catalogue.h"
 #include "fuzz_support.h"
+#include "support/empty_file_system.h"
 #include "platform/text.h"
 
 namespace {
@@ -16,7 +17,7 @@ const std::string kPath = "S:\\QOR7\\TABDEF\\MODULOS.DAT";
 
 class Bytes : public platform::File {
 public:
-    explicit Bytes(std::string_view bytes) : rest_(bytes) {}
+    explicit Bytes(std::string_view bytes) : rest_(bytes), size_(bytes.size()) {}
     int64_t read(void* buffer, int64_t count) override {
         const size_t n = std::min(rest_.size(), static_cast<size_t>(count));
         std::copy_n(rest_.data(), n, static_cast<char*>(buffer));
@@ -27,16 +28,19 @@ public:
     bool flush() override { return false; }
     std::optional<uint32_t> lastWriteDos() override { return std::nullopt; }
     bool setLastWriteDos(uint32_t) override { return false; }
+    std::optional<platform::FileStamp> stamp() override { return platform::FileStamp{size_, 0}; }
+    bool setLastWrite(int64_t) override { return false; }
 
 private:
     std::string_view rest_;
+    uint64_t size_;
 };
 
-class OneFile : public fuzz::EmptyFileSystem {
+class OneFile : public testing_support::EmptyFileSystem {
 public:
     std::string_view content;
     bool fileExists(const std::string& path) override { return path == kPath; }
-    std::unique_ptr<platform::File> openRead(const std::string& path) override {
+    std::unique_ptr<platform::File> openReadDenyWrite(const std::string& path) override {
         return path == kPath ? std::make_unique<Bytes>(content) : nullptr;
     }
 };

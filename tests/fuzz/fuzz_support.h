@@ -1,5 +1,5 @@
 // What the fuzz targets share: failing loudly on a broken property, a reference reading of UTF-8
-// text, and platform doubles that keep every target in memory or inside a temporary folder.
+// text, and a settings file held in memory.
 #pragma once
 
 #include <cstddef>
@@ -37,27 +37,6 @@ bool IsWellFormedUtf8(std::string_view text);
 
 // UTF-8 text (well formed) as UTF-16 bytes in either order, without a byte-order mark.
 std::string EncodeUtf16(std::string_view utf8, bool bigEndian);
-
-// A machine with no files: every query finds nothing, every change is refused. Doubles override
-// what their target needs.
-class EmptyFileSystem : public platform::FileSystem {
-public:
-    std::vector<platform::DirEntry> find(const std::string&) override { return {}; }
-    std::optional<uint32_t> attributes(const std::string&) override { return std::nullopt; }
-    bool setAttributes(const std::string&, uint32_t) override { return false; }
-    bool fileExists(const std::string&) override { return false; }
-    bool dirExists(const std::string&) override { return false; }
-    std::optional<uint32_t> lastWriteDos(const std::string&) override { return std::nullopt; }
-    std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
-    bool createDirectory(const std::string&) override { return false; }
-    bool deleteFile(const std::string&) override { return false; }
-    bool moveFile(const std::string&, const std::string&) override { return false; }
-    bool replaceFile(const std::string&, const std::string&) override { return false; }
-    bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-    int64_t freeSpace(const std::string&) override { return -1; }
-    std::unique_ptr<platform::File> openRead(const std::string&) override { return nullptr; }
-    std::unique_ptr<platform::File> createExclusive(const std::string&) override { return nullptr; }
-};
 
 // The program runs from kProgramFolder and its qor.ini holds `iniBytes`, read with our INI reader.
 class IniInMemory : public platform::System {

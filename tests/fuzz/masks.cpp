@@ -5,10 +5,11 @@
 #include "fileops/fx_file_manager.h"
 #include "fileops/fx_names.h"
 #include "fuzz_support.h"
+#include "support/empty_file_system.h"
 
 namespace {
 
-class Listing : public fuzz::EmptyFileSystem {
+class Listing : public testing_support::EmptyFileSystem {
 public:
     std::vector<platform::DirEntry> entries;
     std::vector<platform::DirEntry> find(const std::string&) override { return entries; }

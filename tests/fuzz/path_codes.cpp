@@ -9,6 +9,7 @@
 #include <set>
 
 #include "fuzz_support.h"
+#include "support/empty_file_system.h"
 #include "platform/text.h"
 #include "settings/configuracao.h"
 #include "settings/retorna_caminho.h"
@@ -16,7 +17,7 @@
 
 namespace {
 
-class Sandbox : public fuzz::EmptyFileSystem {
+class Sandbox : public testing_support::EmptyFileSystem {
 public:
     bool dirExists(const std::string& path) override { return native_->dirExists(Confined(path)); }
     bool createDirectory(const std::string& path) override {
