@@ -1,4 +1,4 @@
-// Reading MODULOS.DAT and classifying its lines. The decoding is checked against the C library's
+// Decoding MODULOS.DAT and classifying its lines. The decoding is checked against the C library's
 // converters (UTF-8, UTF-16 in either order, Windows-1252) and against itself across encodings
 // and line ends; each line's name and title against the fixed columns counted by a reference
 // reading of the characters.
@@ -8,48 +8,16 @@
 
 #include "app/catalogue.h"
 #include "fuzz_support.h"
-#include "support/empty_file_system.h"
 #include "platform/text.h"
+#include "platform/text_decoding.h"
 
 namespace {
 
-const std::string kPath = "S:\\QOR7\\TABDEF\\MODULOS.DAT";
-
-class Bytes : public platform::File {
-public:
-    explicit Bytes(std::string_view bytes) : rest_(bytes), size_(bytes.size()) {}
-    int64_t read(void* buffer, int64_t count) override {
-        const size_t n = std::min(rest_.size(), static_cast<size_t>(count));
-        std::copy_n(rest_.data(), n, static_cast<char*>(buffer));
-        rest_.remove_prefix(n);
-        return static_cast<int64_t>(n);
-    }
-    int64_t write(const void*, int64_t) override { return -1; }
-    bool flush() override { return false; }
-    std::optional<uint32_t> lastWriteDos() override { return std::nullopt; }
-    bool setLastWriteDos(uint32_t) override { return false; }
-    std::optional<platform::FileStamp> stamp() override { return platform::FileStamp{size_, 0}; }
-    bool setLastWrite(int64_t) override { return false; }
-
-private:
-    std::string_view rest_;
-    uint64_t size_;
-};
-
-class OneFile : public testing_support::EmptyFileSystem {
-public:
-    std::string_view content;
-    bool fileExists(const std::string& path) override { return path == kPath; }
-    std::unique_ptr<platform::File> openReadDenyWrite(const std::string& path) override {
-        return path == kPath ? std::make_unique<Bytes>(content) : nullptr;
-    }
-};
-
+// What CarregaCatalogo makes of the file's bytes on a system whose ANSI code page is the default.
 std::vector<std::string> Load(std::string_view bytes) {
-    static OneFile files;
-    static fuzz::IniInMemory system;
-    files.content = bytes;
-    return app::CarregaCatalogo(files, system, kPath);
+    const std::string text = platform::DecodeText(bytes);
+    const auto lines = platform::SplitLines(text);
+    return {lines.begin(), lines.end()};
 }
 
 // The C library's conversion to UTF-8; nothing when it refuses a byte.
