@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite, the same suite built once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer, then the Windows build's suite under Wine.
-# Prints how many tests passed and failed on each; exits non-zero when any failed.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build's suite under Wine, then each
+# fuzz target briefly on its seed corpus. Prints how many tests passed and failed on each and what
+# the fuzzers found; exits non-zero when any failed or found a fault.
 #   BUILD_DIR       native build folder (default build)
 #   ASAN_BUILD_DIR  sanitizer build folder (default build-asan)
 #   WIN_BUILD_DIR   Windows build folder (default build-win)
+#   FUZZ_SECONDS    seconds each fuzz target runs (default 4)
 set -uo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${BUILD_DIR:-build}
@@ -46,9 +48,16 @@ BUILD_DIR="$win_build_dir" bash scripts/build-windows.sh --test 2>&1 | tee "$win
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 windows=$(grep -A1000 '^windows (wine): [0-9]* passed' "$windows_log" || echo "windows (wine): not run (build failed)")
 
+fuzz_log=$(mktemp)
+trap 'rm -f "$windows_log" "$fuzz_log"' EXIT
+FUZZ_JOBS=2 bash scripts/fuzz.sh "${FUZZ_SECONDS:-4}" 2>&1 | tee "$fuzz_log"
+[ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+fuzzing=$(grep '^fuzzing: ' "$fuzz_log" || echo "fuzzing: not run (build failed)")
+
 echo
 echo "=== Test summary ($((SECONDS - started)) s)"
 echo "$native" | head -1
 echo "$sanitized" | head -1
 echo "$windows" | head -1
+echo "$fuzzing"
 exit $status

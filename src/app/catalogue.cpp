@@ -89,6 +89,8 @@ bool NaListaDePulo(const std::string& nome) {
 bool NomeSeguro(const std::string& nome) {
     if (nome.empty() || nome.front() == '\\' || nome.front() == '/') return false;
     if (Contains(nome, ":")) return false;  // a drive, or a stream of another file on Windows
+    // The system reads a name up to a zero byte: "..\0x" would be "..".
+    if (Contains(nome, std::string_view("\0", 1))) return false;
     int depth = 0;
     std::string part;
     for (size_t i = 0; i <= nome.size(); ++i) {

@@ -60,7 +60,7 @@ std::string TituloDaLinha(const std::string& linha);
 bool NaListaDePulo(const std::string& nome);
 
 // A name that stays inside the program folder: no absolute path, no drive, no ".." that climbs
-// out of it. Sub-folders are fine.
+// out of it, no zero byte (which would end the name early). Sub-folders are fine.
 bool NomeSeguro(const std::string& nome);
 
 }  // namespace app

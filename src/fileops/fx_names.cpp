@@ -1,29 +1,10 @@
 #include "fileops/fx_names.h"
 
-#include <vector>
-
 #include "platform/text.h"
 
 namespace fileops {
 
 namespace {
-
-// Splits UTF-8 text into characters so that "?" never copies half of one; an invalid byte
-// counts as one character.
-std::vector<std::string_view> Characters(std::string_view text) {
-    std::vector<std::string_view> characters;
-    size_t i = 0;
-    while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        size_t length = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
-        if (i + length > text.size()) length = 1;
-        for (size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) length = 1;
-        characters.push_back(text.substr(i, length));
-        i += length;
-    }
-    return characters;
-}
 
 size_t LastDot(const std::string& name) { return name.rfind('.'); }
 
@@ -48,8 +29,8 @@ std::string ExtPart(std::string_view path) {
 }
 
 std::string ApplyMask(std::string_view S, std::string_view Mask) {
-    const std::vector<std::string_view> source = Characters(S);
-    const std::vector<std::string_view> mask = Characters(Mask);
+    const std::vector<std::string_view> source = platform::utf8Characters(S);
+    const std::vector<std::string_view> mask = platform::utf8Characters(Mask);
     std::string result;
     for (size_t i = 0; i < mask.size(); ++i) {
         const bool inSource = i < source.size();

@@ -61,6 +61,8 @@ std::string ReadProfileString(std::string_view fileBytes, std::string_view secti
     const std::string text = DecodeText(fileBytes);
     const auto lines = SplitLines(text);
     auto raw = findValue(lines, section, key);
+    // The Windows profile functions hand a value out as a C string: it ends at a zero character.
+    if (raw) raw = raw->substr(0, raw->find('\0'));
     const std::string value = raw ? unquote(trimBlanks(*raw)) : defaultValue;
     return utf8Slice(value, 1, kMaxValueChars);
 }

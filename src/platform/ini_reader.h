@@ -1,7 +1,7 @@
 // Our own reader of Windows INI files, for systems without the Windows profile functions. It
 // follows the reading rules of the suite's settings file: section and key case ignored, blanks
-// and one pair of quotes removed, values cut at 2,047 characters, the default when the section or
-// key is absent. Files with a UTF-8 or UTF-16 byte-order mark are decoded by the mark; others as
+// and one pair of quotes removed, values cut at 2,047 characters and at a zero character, the
+// default when the section or key is absent. Files with a UTF-8 or UTF-16 byte-order mark are decoded by the mark; others as
 // UTF-8, falling back to Windows-1252 where the bytes are not valid UTF-8.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "platform/text.h"
 
+#include <cstdint>
+
 namespace platform {
 
 std::string upperAscii(std::string_view text) {
@@ -41,27 +43,45 @@ std::string fileNamePart(std::string_view path) {
     return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
 }
 
-// Length in bytes of the UTF-8 sequence that starts at `i`; 1 for a byte that starts none.
-static size_t sequenceLength(std::string_view text, size_t i) {
-    unsigned char lead = static_cast<unsigned char>(text[i]);
-    size_t len = lead < 0x80 ? 1 : (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 1;
+size_t utf8CharLength(std::string_view text, size_t i) {
+    auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = at(i);
+    size_t len = 0;
+    uint32_t cp = 0, min = 0;
+    if ((lead & 0xE0) == 0xC0) len = 2, min = 0x80, cp = lead & 0x1F;
+    else if ((lead & 0xF0) == 0xE0) len = 3, min = 0x800, cp = lead & 0x0F;
+    else if ((lead & 0xF8) == 0xF0) len = 4, min = 0x10000, cp = lead & 0x07;
+    else return 1;  // ASCII, or a byte that starts no sequence
     if (i + len > text.size()) return 1;
-    for (size_t k = 1; k < len; ++k)
-        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return 1;
-    return len;
+    for (size_t k = 1; k < len; ++k) {
+        if ((at(i + k) & 0xC0) != 0x80) return 1;
+        cp = (cp << 6) | (at(i + k) & 0x3F);
+    }
+    const bool wellFormed = cp >= min && cp <= 0x10FFFF && !(cp >= 0xD800 && cp <= 0xDFFF);
+    return wellFormed ? len : 1;
+}
+
+std::vector<std::string_view> utf8Characters(std::string_view text) {
+    std::vector<std::string_view> characters;
+    for (size_t i = 0; i < text.size();) {
+        const size_t len = utf8CharLength(text, i);
+        characters.push_back(text.substr(i, len));
+        i += len;
+    }
+    return characters;
 }
 
 size_t utf8Length(std::string_view text) {
     size_t count = 0;
-    for (size_t i = 0; i < text.size(); i += sequenceLength(text, i)) ++count;
+    for (size_t i = 0; i < text.size(); i += utf8CharLength(text, i)) ++count;
     return count;
 }
 
 std::string utf8Slice(std::string_view text, size_t first, size_t count) {
     size_t i = 0, index = 1;
-    for (; i < text.size() && index < first; ++index) i += sequenceLength(text, i);
+    for (; i < text.size() && index < first; ++index) i += utf8CharLength(text, i);
     size_t start = i;
-    for (size_t taken = 0; i < text.size() && taken < count; ++taken) i += sequenceLength(text, i);
+    for (size_t taken = 0; i < text.size() && taken < count; ++taken) i += utf8CharLength(text, i);
     return std::string(text.substr(start, i - start));
 }
 

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -26,8 +27,14 @@ std::string folderPart(std::string_view path);
 // What follows the last separator.
 std::string fileNamePart(std::string_view path);
 
-// Characters (not bytes) of UTF-8 text: count, and the slice of at most `count` characters that
-// starts at character `first` (1-based). Invalid bytes count as one character each.
+// Characters (not bytes) of UTF-8 text, the one rule for every layer: a well-formed sequence (no
+// overlong form, no surrogate, nothing past U+10FFFF) is one character, any other byte is one
+// character of its own.
+// Bytes of the character that starts at byte `i`; 1 for an ASCII byte and for an invalid one.
+size_t utf8CharLength(std::string_view text, size_t i);
+std::vector<std::string_view> utf8Characters(std::string_view text);
+
+// Count, and the slice of at most `count` characters that starts at character `first` (1-based).
 size_t utf8Length(std::string_view text);
 std::string utf8Slice(std::string_view text, size_t first, size_t count);
 

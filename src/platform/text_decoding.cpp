@@ -1,9 +1,9 @@
 #include "platform/text_decoding.h"
 
 #include <cstdint>
-#include <optional>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 
 namespace platform {
 
@@ -66,34 +66,6 @@ uint32_t cp1252(unsigned char byte) {
     return (byte >= 0x80 && byte <= 0x9F) ? kCp1252High[byte - 0x80] : byte;
 }
 
-// Length of the well-formed UTF-8 sequence at `i` (no overlong forms, no surrogates, nothing
-// beyond U+10FFFF), or nothing when the bytes there form none.
-std::optional<size_t> validSequence(std::string_view bytes, size_t i, uint32_t& cp) {
-    auto at = [&](size_t k) { return static_cast<unsigned char>(bytes[k]); };
-    unsigned char lead = at(i);
-    size_t len = 0;
-    uint32_t min = 0;
-    if (lead < 0x80) {
-        cp = lead;
-        return 1;
-    } else if ((lead & 0xE0) == 0xC0) {
-        len = 2, min = 0x80, cp = lead & 0x1F;
-    } else if ((lead & 0xF0) == 0xE0) {
-        len = 3, min = 0x800, cp = lead & 0x0F;
-    } else if ((lead & 0xF8) == 0xF0) {
-        len = 4, min = 0x10000, cp = lead & 0x07;
-    } else {
-        return std::nullopt;
-    }
-    if (i + len > bytes.size()) return std::nullopt;
-    for (size_t k = 1; k < len; ++k) {
-        if ((at(i + k) & 0xC0) != 0x80) return std::nullopt;
-        cp = (cp << 6) | (at(i + k) & 0x3F);
-    }
-    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return std::nullopt;
-    return len;
-}
-
 bool startsWith(std::string_view bytes, std::string_view prefix) {
     return bytes.substr(0, prefix.size()) == prefix;
 }
@@ -104,14 +76,11 @@ std::string DecodeUtf8OrCp1252(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
     for (size_t i = 0; i < bytes.size();) {
-        uint32_t cp = 0;
-        if (auto len = validSequence(bytes, i, cp)) {
-            out.append(bytes.substr(i, *len));
-            i += *len;
-        } else {
-            appendUtf8(out, cp1252(static_cast<unsigned char>(bytes[i])));
-            ++i;
-        }
+        const size_t len = utf8CharLength(bytes, i);
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (len > 1 || lead < 0x80) out.append(bytes.substr(i, len));
+        else appendUtf8(out, cp1252(lead));  // a byte that is no UTF-8 of its own
+        i += len;
     }
     return out;
 }

@@ -118,6 +118,7 @@ TEST(NomeSeguro, SubFoldersStayInsideTheProgramFolder) {
     for (const char* bad : {"..\\x.dll", "..\\..\\x.dll", "../x.dll", "sub\\..\\..\\x.dll", "\\x.dll", "/etc/x",
                             "C:x.dll", "C:\\QOR7\\x.dll", "\\\\srv\\x.dll", "...\\x.dll", "", "a.dll:stream"})
         EXPECT_FALSE(NomeSeguro(bad)) << bad;
+    EXPECT_FALSE(NomeSeguro(std::string("..\0\\x.dll", 9)));  // the system would read ".."
 }
 
 TEST_F(CatalogueFiles, CopyDecisionByDosTimeStrictlyNewer) {

@@ -75,6 +75,8 @@ TEST(IniReader, CutsValuesAt2047CharactersNotBytes) {
     for (int i = 0; i < 2047; ++i) expected += "\xC3\xA9";
     EXPECT_EQ(read("[QOR]\nA=" + accented + "\n", "A"), expected);
     EXPECT_EQ(read("[QOR]\nA=" + std::string(2047, 'b'), "A"), std::string(2047, 'b'));
+    // A zero character ends the value, as it ends the C string that the Windows functions return.
+    EXPECT_EQ(read(std::string("[QOR]\nA= S:\0\\x\n", 15), "A"), "S:");
 }
 
 TEST(IniReader, AcceptsEveryLineEnd) {

@@ -5,10 +5,11 @@
 #include <set>
 
 #include "process/cleanup.h"
+#include "support/empty_file_system.h"
 
 namespace {
 
-class ScriptedFiles : public platform::FileSystem {
+class ScriptedFiles : public testing_support::EmptyFileSystem {
 public:
     std::map<std::string, std::vector<platform::DirEntry>> results;  // by pattern
     std::set<std::string> locked;                                     // deletions refused
@@ -25,22 +26,6 @@ public:
         return !locked.count(path);
     }
     bool setAttributes(const std::string&, uint32_t) override { return ++attributeChanges, true; }
-
-    std::optional<uint32_t> attributes(const std::string&) override { return std::nullopt; }
-    bool fileExists(const std::string&) override { return false; }
-    bool dirExists(const std::string&) override { return false; }
-    std::optional<uint32_t> lastWriteDos(const std::string&) override { return std::nullopt; }
-    std::optional<uint64_t> fileSize(const std::string&) override { return std::nullopt; }
-    std::optional<platform::FileStamp> stampOf(const std::string&) override { return std::nullopt; }
-    std::optional<platform::FileIdentity> folderIdentity(const std::string&) override { return std::nullopt; }
-    bool createDirectory(const std::string&) override { return false; }
-    bool moveFile(const std::string&, const std::string&) override { return false; }
-    bool replaceFile(const std::string&, const std::string&) override { return false; }
-    bool copyFile(const std::string&, const std::string&, bool) override { return false; }
-    int64_t freeSpace(const std::string&) override { return -1; }
-    std::unique_ptr<platform::File> openRead(const std::string&) override { return nullptr; }
-    std::unique_ptr<platform::File> openReadDenyWrite(const std::string&) override { return nullptr; }
-    std::unique_ptr<platform::File> createExclusive(const std::string&) override { return nullptr; }
 };
 
 platform::DirEntry file(const std::string& name, uint32_t attributes = platform::attr::Archive) {

@@ -137,6 +137,8 @@ TEST_F(ProfileReaders, ValuesAreCutAt2047Characters) {
     expectSameForBytes("\xEF\xBB\xBF[QOR]\r\nA=" + repeat("\xC3\xA9", 2100) + "\r\n", {a}, "accented, UTF-8");
     expectSameForBytes(utf16(u"[QOR]\r\nA=" + std::u16string(2100, u'\u00E7') + u"\r\n", false), {a},
                        "accented, UTF-16");
+    const std::string zero = "[QOR]\r\nA= S:" + std::string(1, '\0') + "\\lixo\r\nB=depois\r\n";
+    expectSameForBytes(zero, {a, {"QOR", "B", ""}}, "a zero byte in a value");
 }
 
 TEST_F(ProfileReaders, FirstOccurrenceOfARepeatedKeyOrSectionWins) {

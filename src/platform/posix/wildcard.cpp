@@ -2,22 +2,11 @@
 
 #include <vector>
 
+#include "platform/text.h"
+
 namespace platform::posix {
 
 namespace {
-
-// One character of UTF-8 text (its bytes), so that "?" takes a whole accented letter.
-std::vector<std::string_view> characters(std::string_view text) {
-    std::vector<std::string_view> out;
-    for (size_t i = 0; i < text.size();) {
-        size_t len = 1;
-        if (static_cast<unsigned char>(text[i]) >= 0xC0)
-            while (i + len < text.size() && (static_cast<unsigned char>(text[i + len]) & 0xC0) == 0x80) ++len;
-        out.push_back(text.substr(i, len));
-        i += len;
-    }
-    return out;
-}
 
 char foldAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 
@@ -54,10 +43,10 @@ bool matchCharacters(const std::vector<std::string_view>& pattern, const std::ve
 bool hasWildcards(std::string_view pattern) { return pattern.find_first_of("*?") != std::string_view::npos; }
 
 bool matchesPattern(std::string_view pattern, std::string_view name) {
-    if (matchCharacters(characters(pattern), characters(name))) return true;
+    if (matchCharacters(utf8Characters(pattern), utf8Characters(name))) return true;
     // "name.*" also finds "name" itself, as the Windows search does ("*.*" thus finds everything).
     if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*")
-        return matchCharacters(characters(pattern.substr(0, pattern.size() - 2)), characters(name));
+        return matchCharacters(utf8Characters(pattern.substr(0, pattern.size() - 2)), utf8Characters(name));
     return false;
 }
 
