@@ -41,6 +41,15 @@ std::string fileNamePart(std::string_view path) {
     return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
 }
 
+std::string pathForDisplay(std::string_view path) {
+    std::string shown(path);
+    // Windows users know both separators from their own system; Linux users know only "/".
+    if (!kColonIsDriveDelimiter)
+        for (char& c : shown)
+            if (c == '\\') c = '/';
+    return shown;
+}
+
 // Length in bytes of the UTF-8 sequence that starts at `i`; 1 for a byte that starts none.
 static size_t sequenceLength(std::string_view text, size_t i) {
     unsigned char lead = static_cast<unsigned char>(text[i]);

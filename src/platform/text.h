@@ -26,6 +26,9 @@ std::string folderPart(std::string_view path);
 // What follows the last separator.
 std::string fileNamePart(std::string_view path);
 
+// A path as the user reads it on this system: "/" throughout on POSIX systems; unchanged on Windows.
+std::string pathForDisplay(std::string_view path);
+
 // Characters (not bytes) of UTF-8 text: count, and the slice of at most `count` characters that
 // starts at character `first` (1-based). Invalid bytes count as one character each.
 size_t utf8Length(std::string_view text);

@@ -44,10 +44,11 @@ protected:
         return (dir / "estacao/terminal" / fs::path(ATUALIZA_EXE).filename()).string();
     }
     // Runs the program in the terminal folder; returns its standard output.
-    std::string Run(const std::vector<std::string>& arguments) {
+    std::string Run(const std::vector<std::string>& arguments, int expectedStatus = 0) {
         const std::string output = (dir / "saida.txt").string();
         const auto result = testing_support::RunAndWait(Program(), arguments, (dir / "estacao/terminal").string(), 15, {output});
-        EXPECT_TRUE(result.exitStatus.has_value() && *result.exitStatus == 0) << "did not end by itself";
+        EXPECT_TRUE(result.exitStatus.has_value()) << "did not end by itself";
+        EXPECT_EQ(result.exitStatus.value_or(-1), expectedStatus);
         std::ifstream in(output, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
@@ -82,7 +83,7 @@ TEST_F(RealRun, CapitalFStartsThePointOfSaleModuleAndLowerCaseDoesNot) {
 TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainModuleStarts) {
     fs::remove(dir / "estacao/terminal/qor.ini");
     fs::copy_file(dir / "rede/servidor/QOR7/QOR7.EXE", dir / "estacao/terminal/QOR7.EXE");
-    const std::string out = Run({"F"});
+    const std::string out = Run({"F"}, 1);
     EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
                    "--- answer: OK\n");
     EXPECT_EQ(Launches(), "QOR7.EXE\n");

@@ -134,6 +134,15 @@ int64_t Win32FileSystem::freeSpace(const std::string& path) {
     return static_cast<int64_t>(available.QuadPart);
 }
 
+bool Win32FileSystem::appendToFile(const std::string& path, std::string_view bytes) {
+    // Append access alone: every write lands at the end, whoever else writes there.
+    Handle handle(CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return handle.valid() && WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
+}
+
 std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
     return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
 }
