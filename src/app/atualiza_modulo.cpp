@@ -63,6 +63,7 @@ void TFrmAtuModulo::CriaControles() {
     SetLabel(lbArquivo, 8, 74, 9, 13, Tahoma(11, red), "...");
     SetLabel(Label3, 60, 7, 76, 16, Tahoma(13, white), "Aguarde ....");
     SetLabel(LabBytesCopiados, 6, 142, 87, 13, SansSerif(white), "0 byte processado");
+    LabBytesCopiados.FastChanging = true;  // it changes with every copied block
     SetLabel(LabTotalBytes, 196, 142, 120, 13, SansSerif(white), "Tamanho: 0");
     LabTotalBytes.AutoSize = false;
     LabTotalBytes.TextAlign = ui::Alignment::Right;
