@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <regex>
 #include <thread>
 
 #include "run_fixture.h"
@@ -174,6 +175,37 @@ TEST_F(RealRun, ALogThatCannotBeWrittenChangesNothing) {
         fs::permissions(log, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, none);
         fs::remove_all(log);
     }
+}
+
+// 256 MiB copied in 8 KiB blocks: the status lines stay few and still name the file, and the
+// box on standard output is exactly the report.
+TEST_F(RealRun, ALargeModuleGivesFewStatusLinesAndTheSameBox) {
+    const std::string big = dir.write("rede/servidor/QOR7/GRANDE.EXE", "");
+    fs::resize_file(big, 256LL << 20);
+    dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", ModuleLine("GRANDE.EXE", "Módulo Grande") + "\r\n");
+    fs::copy_file(dir / "rede/servidor/QOR7/QOR7.EXE", dir / "estacao/terminal/QOR7.EXE");
+    const std::string output = (dir / "saida.txt").string();
+    const auto result = testing_support::RunAndWait(Program(), {}, (dir / "estacao/terminal").string(), 120,
+                                                    {output, /*errorsToo=*/true});
+    EXPECT_EQ(result.exitStatus.value_or(-1), 0);
+    std::ifstream in(output, std::ios::binary);
+    std::string line, boxes, status;
+    size_t statusLines = 0;
+    while (std::getline(in, line)) {
+        const bool isStatus = line.rfind("FrmAtuModulo.", 0) == 0;
+        (isStatus ? status : boxes) += line + "\n";
+        statusLines += isStatus;
+    }
+    EXPECT_LE(statusLines, 100u) << status;
+    EXPECT_NE(status.find("FrmAtuModulo.lbArquivo2: " + (dir / "rede/servidor/QOR7/GRANDE.EXE").string() + "\n"),
+              std::string::npos) << status;
+    // The last count, with whatever thousands separator the user's locale has.
+    EXPECT_TRUE(std::regex_search(status, std::regex("LabBytesCopiados: 268.?435.?456 bytes processados\n"))) << status;
+    EXPECT_TRUE(std::regex_match(boxes, std::regex("--- information\nArquivos Atualizados :\n\n"
+                                                   "  Arquivo: GRANDE.EXE          -  Tamanho: 262.?144 Kb\n\n"
+                                                   "--- answer: OK\n")))
+        << boxes;
+    fs::remove(dir / "estacao/terminal/GRANDE.EXE");
 }
 
 TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainModuleStarts) {
