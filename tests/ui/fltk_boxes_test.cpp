@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <set>
 #include <string>
 #include <thread>
@@ -61,11 +60,7 @@ class FltkBoxes : public ::testing::Test {
 protected:
     void SetUp() override {
         if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
-        setenv("DISPLAY", display.Name().c_str(), 1);
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-        while (!ui::FltkDisplayAvailable() && std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        ASSERT_TRUE(ui::FltkDisplayAvailable()) << "Xvfb " << display.Name() << " did not come up";
+        ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
         application = std::make_unique<ui::Application>(ui::MakeFltkBackend());
         application->Title = "Atualizaterminalqor7";
     }
