@@ -55,7 +55,7 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     try {
         RegiaoProtegida();
     } catch (const std::exception& erro) {
-        Registro.Escreve(std::string("erro: ") + erro.what());
+        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
         CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();
