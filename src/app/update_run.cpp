@@ -88,6 +88,7 @@ void TFrmAtuModulo::RegiaoProtegida() {
     try {
         // What it deletes must come back from the server program folder: not from this one.
         if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
+        else Registro.Escreve("limpeza de versões antigas não feita: a pasta do servidor não as poderia repor");
     } catch (...) {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }

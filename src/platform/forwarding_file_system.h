@@ -19,6 +19,10 @@ public:
     bool dirExists(const std::string& path) override { return inner_->dirExists(path); }
     std::optional<uint32_t> lastWriteDos(const std::string& path) override { return inner_->lastWriteDos(path); }
     std::optional<uint64_t> fileSize(const std::string& path) override { return inner_->fileSize(path); }
+    std::optional<FileStamp> stampOf(const std::string& path) override { return inner_->stampOf(path); }
+    std::optional<FileIdentity> folderIdentity(const std::string& path) override {
+        return inner_->folderIdentity(path);
+    }
     bool createDirectory(const std::string& path) override { return inner_->createDirectory(path); }
     bool deleteFile(const std::string& path) override { return inner_->deleteFile(path); }
     bool moveFile(const std::string& from, const std::string& to) override { return inner_->moveFile(from, to); }
@@ -31,6 +35,9 @@ public:
     }
     int64_t freeSpace(const std::string& path) override { return inner_->freeSpace(path); }
     std::unique_ptr<File> openRead(const std::string& path) override { return inner_->openRead(path); }
+    std::unique_ptr<File> openReadDenyWrite(const std::string& path) override {
+        return inner_->openReadDenyWrite(path);
+    }
     std::unique_ptr<File> createExclusive(const std::string& path) override { return inner_->createExclusive(path); }
     bool appendToFile(const std::string& path, std::string_view bytes) override {
         return inner_->appendToFile(path, bytes);
