@@ -7,7 +7,9 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
+#include <thread>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
@@ -26,6 +28,24 @@ TEST(PosixProcessNames, LastComponentOfFirstArgumentElseKernelName) {
     EXPECT_EQ(exeNameFrom("/usr/bin/sleep\0" "30\0"s, "sleep\n"), "sleep");
     EXPECT_EQ(exeNameFrom("Z:\\terminal/dir\\SERVERQOR.EXE\0"s, "wine-preloader\n"), "SERVERQOR.EXE");
     EXPECT_EQ(exeNameFrom("", "kworker/0:1\n"), "kworker/0:1");
+}
+
+// Processes that end while the list is read (a started module that exits at once): a read error
+// on their /proc files must give a shorter list, never an exception out of the platform layer.
+TEST(PosixProcesses, ProcessesEndingDuringTheSnapshotNeverRaise) {
+    std::atomic<bool> stop{false};
+    std::thread churn([&] {
+        std::string program = "/bin/true";
+        char* argv[] = {program.data(), nullptr};
+        while (!stop) {
+            pid_t pid = 0;
+            if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv, environ) == 0) waitpid(pid, nullptr, 0);
+        }
+    });
+    platform::posix::PosixProcesses processes;
+    for (int round = 0; round < 5000; ++round) EXPECT_NO_THROW(processes.snapshot(platform::SnapshotKind::All)) << round;
+    stop = true;
+    churn.join();
 }
 
 TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {

@@ -1,14 +1,16 @@
 #include "platform/posix/posix_processes.h"
 
 #include <dirent.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
+#include "platform/posix/file_info.h"
 #include "platform/text.h"
 
 namespace platform::posix {
@@ -19,9 +21,18 @@ struct DirCloser {
     void operator()(DIR* dir) const { ::closedir(dir); }
 };
 
+// What can be read of a /proc file. A process that ends while it is read gives a read error
+// (ESRCH), which the standard streams would raise: the text read so far serves.
 std::string readWhole(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text;
+    Fd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    char buffer[4096];
+    for (ssize_t got; fd && (got = ::read(fd.get(), buffer, sizeof buffer)) != 0;) {
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) break;
+        text.append(buffer, static_cast<size_t>(got));
+    }
+    return text;
 }
 
 std::optional<uint32_t> pidOf(const char* name) {
