@@ -64,7 +64,9 @@ if [ -z "${ATUALIZA_UI:-}" ] && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY
   export ATUALIZA_UI=headless
 fi
 echo "== the update run (window: ${ATUALIZA_UI:-automatic}; message boxes below)"
-(cd "$terminal" && ./AtualizaTerminalQOR7) 2> "$sample/status.txt"
+status=0
+(cd "$terminal" && ./AtualizaTerminalQOR7) 2> "$sample/status.txt" || status=$?
+echo "== exit status: $status (0 all updated and started; 1 failure path; 2 a file stayed old; 4 a launch failed)"
 sleep 0.5  # the started modules run detached
 
 echo
@@ -75,6 +77,9 @@ else
   echo "== the stand-in module LUNDAMI7.EXE (pid $module_pid) was ended by the run"
 fi
 rm -f "$terminal/LUNDAMI7.EXE.bin"
+echo
+echo "== the run log ($terminal/AtualizaTerminalQOR7.log)"
+cat "$terminal/AtualizaTerminalQOR7.log"
 echo
 echo "== launches recorded by the stand-in modules"
 cat "$terminal/lancamentos.txt" 2>/dev/null || echo "(none)"

@@ -1,5 +1,7 @@
 #include "app/atualiza_modulo.h"
 
+#include "app/ajuda.h"
+#include "app/logged_platform.h"
 #include "app/pictures.h"
 #include "app/run_state.h"
 
@@ -41,6 +43,9 @@ TFrmAtuModulo::TFrmAtuModulo(ui::Application& application, platform::Platform pl
     FormFont = SansSerif(ui::colors::WindowText);
     Timer1.Interval = 500;
     SeparadorMilhar = Plataforma.system ? Plataforma.system->thousandsSeparator() : ".";
+    if (Plataforma.system && Plataforma.files) Registro = RegistroExecucao(Plataforma.files, PastaPrograma());
+    if (Plataforma.processes)
+        Plataforma.processes = std::make_shared<ProcessosRegistrados>(Plataforma.processes, Registro);
     CriaControles();
     LigaEventos();
     ConfiguraFxFileManager1();
@@ -58,10 +63,11 @@ void TFrmAtuModulo::CriaControles() {
     SetLabel(lbArquivo, 8, 74, 9, 13, Tahoma(11, red), "...");
     SetLabel(Label3, 60, 7, 76, 16, Tahoma(13, white), "Aguarde ....");
     SetLabel(LabBytesCopiados, 6, 142, 87, 13, SansSerif(white), "0 byte processado");
+    LabBytesCopiados.FastChanging = true;  // it changes with every copied block
     SetLabel(LabTotalBytes, 196, 142, 120, 13, SansSerif(white), "Tamanho: 0");
     LabTotalBytes.AutoSize = false;
     LabTotalBytes.TextAlign = ui::Alignment::Right;
-    SetLabel(Label4, 426, 142, 66, 13, Tahoma(11, white), "versão 1.05");
+    SetLabel(Label4, 426, 142, 66, 13, Tahoma(11, white), "versão " + Versao());
     Place(IErro, 8, 112, 32, 32);
     IErro.Image = IconeErro(32);
     IErro.Visible = false;
@@ -119,7 +125,7 @@ void TFrmAtuModulo::Timer1Timer(ui::TComponent*) {
 }
 
 void TFrmAtuModulo::FormClose(ui::TComponent*, ui::TCloseAction& Action) {
-    Action = Atualizando ? ui::TCloseAction::caNone : ui::TCloseAction::caFree;
+    Action = ExecucaoConcluida ? ui::TCloseAction::caFree : ui::TCloseAction::caNone;
 }
 
 void TFrmAtuModulo::FormDestroy(ui::TComponent*) { FrmAtuModulo = nullptr; }

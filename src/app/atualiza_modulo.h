@@ -7,6 +7,8 @@
 #include <string>
 
 #include "app/posiciona_form.h"
+#include "app/run_log.h"
+#include "feedback/resultado_copias.h"
 #include "fileops/fx_file_manager.h"
 #include "platform/platform.h"
 #include "ui/application.h"
@@ -60,8 +62,19 @@ public:
     // run already started a module. Never raises.
     void FalhaSemTratamento() noexcept;
 
-    // Set by the update run while it works: a close request then must not destroy the window.
+    // Set by the update run while it works. Until the run is over a close request is refused, so
+    // that the run and the launch always happen.
     bool Atualizando = false;
+    bool ExecucaoConcluida = false;
+
+    // The exit status of the process (exit_status.h), complete once the run is over.
+    int CodigoSaida = 0;
+    // What each copy came to: the report, the exit status and the log read it.
+    feedback::RegistroCopias Copias;
+    // The run log beside the program.
+    RegistroExecucao Registro;
+    // Writes the run's end (outcome and exit status) into the log.
+    void RegistraFim();
 
     // Where PosicionaForm reads the work area; tests put a fixed desktop here.
     FonteAreaTrabalho AreaTrabalho;
@@ -89,9 +102,15 @@ private:
     void IniciaModulo(const std::string& arquivo, const std::string& aviso);
     // Every program the run starts goes through here; a launch that raises shows `aviso`.
     void IniciaOuAvisa(const std::string& arquivo, const std::string& aviso);
+    void MostraRelatorio();
+    void RegistraInicio();
+    void RegistraConfiguracao(const std::string& pastaServidor);
+    // Every box of the run goes through here, so that the log holds what the user was told.
+    ui::Answer Caixa(ui::BoxKind kind, const std::string& texto);
     void CarregaListaDeTrabalho();
     void FaseCatalogo(const std::string& pastaServidor);
     void CopiaArquivo(const std::string& origem, const std::string& destino);
+    void RegistraCopia(const feedback::ResultadoCopia& copia);
     std::string PastaPrograma() const;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none

@@ -3,6 +3,11 @@
 #include "app/atualiza_modulo.h"
 #include "app/catalogue.h"
 #include "app/run_state.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "platform/text.h"
 #include "settings/retorna_caminho.h"
 
 namespace app {
@@ -10,7 +15,10 @@ namespace app {
 void TFrmAtuModulo::CarregaListaDeTrabalho() {
     Memo1.Lines.clear();
     const std::string pastaTabDef = settings::RetornaCaminho(Plataforma, "TD");
-    Memo1.Lines = CarregaCatalogo(*Plataforma.files, *Plataforma.system, pastaTabDef + std::string(kCatalogo));
+    const std::string catalogo = pastaTabDef + std::string(kCatalogo);
+    Memo1.Lines = CarregaCatalogo(*Plataforma.files, *Plataforma.system, catalogo);
+    Registro.Escreve("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(Memo1.Lines.size()) +
+                     " linhas");
 }
 
 void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
@@ -19,20 +27,21 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         for (std::string& nome : VarreServidor(*Plataforma.files, pastaServidor, pastaPrograma, mask))
             Memo1.Lines.push_back(std::move(nome));
     if (Memo1.Lines.empty()) {
-        Aplicacao.MessageBox(ui::BoxKind::Plain, "Atenção o Arquivo: " + settings::RetornaCaminho(Plataforma, "TD") +
-                                                     std::string(kCatalogo) +
-                                                     " não foi carregado, favor atualizar o TABDEF.");
+        Caixa(ui::BoxKind::Plain, "Atenção o Arquivo: " +
+                                      platform::pathForDisplay(settings::RetornaCaminho(Plataforma, "TD")) +
+                                      std::string(kCatalogo) + " não foi carregado, favor atualizar o TABDEF.");
         return;
     }
     const size_t total = Memo1.Lines.size();
     for (LinhaAtual = 0; LinhaAtual < total; ++LinhaAtual) {
         const LinhaDoCatalogo linha = ClassificaLinha(Memo1.Line(LinhaAtual));
-        lbArquivo.Caption = linha.rotulo;
+        lbArquivo.Caption = linha.rotulo == linha.nome ? platform::pathForDisplay(linha.rotulo) : linha.rotulo;
         Aplicacao.ProcessMessages();
         // A name that would write outside the program folder is treated like a file the server lacks.
         if (NaListaDePulo(linha.nome) || !NomeSeguro(linha.nome)) continue;
-        const std::string origem = pastaServidor + linha.nome;
-        const std::string destino = pastaPrograma + linha.nome;
+        // Paths as the user reads them: both separators reach the same file.
+        const std::string origem = platform::pathForDisplay(pastaServidor + linha.nome);
+        const std::string destino = platform::pathForDisplay(pastaPrograma + linha.nome);
         if (PrecisaCopiar(*Plataforma.files, origem, destino)) CopiaArquivo(origem, destino);
     }
     LinhaAtual = kNenhumaLinha;
@@ -46,8 +55,23 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     ArqDestino = destino;
     FxFileManager1.SetSource(ArqOrigem);
     FxFileManager1.SetDestination(ArqDestino);
-    FxFileManager1.Execute();
+    Copias.Comeca(origem, platform::fileNamePart(origem),
+                  static_cast<int64_t>(Plataforma.files->fileSize(origem).value_or(0)));
+    const auto inicio = std::chrono::steady_clock::now();
+    const bool copiou = FxFileManager1.Execute();
+    Copias.Termina(copiou, std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
+    RegistraCopia(Copias.Copias().back());
     lbArquivo2.Caption = "";
+}
+
+void TFrmAtuModulo::RegistraCopia(const feedback::ResultadoCopia& copia) {
+    char segundos[32];
+    std::snprintf(segundos, sizeof segundos, "%.2f s", copia.segundos);
+    std::string texto = (copia.atualizado ? "copiado: " : "NÃO atualizado: ") + copia.nome + ", " +
+                        std::to_string(copia.tamanho) + " bytes, " + segundos;
+    if (!copia.erro.empty())
+        texto += "\r" + copia.erro + (copia.atualizado ? " - a cópia alternativa trouxe o arquivo" : "");
+    Registro.Escreve(texto);
 }
 
 }  // namespace app

@@ -4,6 +4,7 @@
 #include "feedback/erros.h"
 #include "feedback/progresso.h"
 #include "feedback/relatorio.h"
+#include "platform/text.h"
 
 namespace app {
 
@@ -19,22 +20,24 @@ void TFrmAtuModulo::FxFileManager1Progress(fileops::TFxFileManager& Sender) {
 
 void TFrmAtuModulo::FxFileManager1CreateDirectory(fileops::TFxFileManager& Sender, bool& CanCreate) {
     const ui::Answer answer =
-        Aplicacao.MessageBox(ui::BoxKind::Confirmation, feedback::PerguntaCriarDiretorio(Sender.DirDest()));
+        Caixa(ui::BoxKind::Confirmation, feedback::PerguntaCriarDiretorio(platform::pathForDisplay(Sender.DirDest())));
     if (answer == ui::Answer::Yes) CanCreate = true;
 }
 
 void TFrmAtuModulo::FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus) {
-    const fileops::TFxFileInfo& origem = Sender.InfoSrc();
-    if (feedback::EhModuloExecutavel(origem.Name))
-        ListaAtualizados += feedback::LinhaRelatorio(origem.Name, origem.Size, SeparadorMilhar);
+    // The report's lines come from the copies' outcomes once the copy is over: a module whose copy
+    // reached its end but stayed old must not be listed as updated.
+    if (!Sender.InfoSrc().Name.empty()) Copias.Origem(Sender.InfoSrc().Name, Sender.InfoSrc().Size);
 }
 
 void TFrmAtuModulo::FxFileManager1Error(fileops::TFxFileManager& Sender, fileops::TFxFileError Error) {
     Aplicacao.SetArrowCursor();
-    const std::string texto =
-        feedback::TextoErro(Error, Sender.Source(), Sender.InfoDest().Path, Sender.InfoDest().Name);
-    feedback::MostraErroECopiaDeNovo({IErro, lErroM1, lErroM2, Label3}, texto, [this] { Aplicacao.ProcessMessages(); },
-                                     [this] { feedback::CopiaAlternativa(*Plataforma.files, ArqOrigem, ArqDestino); });
+    const std::string texto = feedback::TextoErro(Error, platform::pathForDisplay(Sender.Source()),
+                                                  platform::pathForDisplay(Sender.InfoDest().Path), Sender.InfoDest().Name);
+    Copias.Erro("Método 01 (" + texto + ")");
+    feedback::MostraErroECopiaDeNovo(
+        {IErro, lErroM1, lErroM2, Label3}, texto, [this] { Aplicacao.ProcessMessages(); },
+        [this] { Copias.Alternativa(feedback::CopiaAlternativa(*Plataforma.files, ArqOrigem, ArqDestino)); });
 }
 
 }  // namespace app

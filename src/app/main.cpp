@@ -1,12 +1,29 @@
-// Program entry: one process, one update run, then the process ends.
+// Program entry: one process, one update run, then the process ends with the run's exit status.
 #include <memory>
 
+#include "app/ajuda.h"
 #include "app/atualiza_modulo.h"
 #include "app/design_mode.h"
+#include "app/exit_status.h"
 #include "app/run_state.h"
 #include "app/ultima_guarda.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "ui/application.h"
+
+namespace {
+
+// Help and version touch no process, no file and no window of the run; a Windows program started
+// from no console at all shows the text in a box instead.
+int MostraInformacao(const std::string& texto, const std::string& executavel) {
+    if (platform::writeToConsole(texto)) return 0;
+    ui::Application application(ui::MakeBackend());
+    application.Title = ui::ApplicationTitleFor(executavel);
+    application.MessageBox(ui::BoxKind::Information, texto);
+    return 0;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     platform::Platform plataforma;
@@ -14,11 +31,16 @@ int main(int argc, char** argv) {
     std::unique_ptr<app::TFrmAtuModulo> form;
     try {
         // UTF-8 text on every platform: Windows gives it from its UTF-16 command line.
-        app::GuardaArgumentos(platform::commandLineArguments(argc, argv));
+        const std::vector<std::string> argumentos = platform::commandLineArguments(argc, argv);
         plataforma = platform::makeNativePlatform();
+        const std::string executavel = plataforma.system->executablePath();
+        if (auto texto = app::TextoInformativo(argumentos, platform::folderPart(executavel)))
+            return MostraInformacao(*texto, executavel);
+
+        app::GuardaArgumentos(argumentos);
         application = std::make_unique<ui::Application>(ui::MakeBackend());
         application->Initialize();
-        application->Title = ui::ApplicationTitleFor(plataforma.system->executablePath());
+        application->Title = ui::ApplicationTitleFor(executavel);
 
         if (app::ModoDesign()) app::ExecutaModoDesign(*application);
 
@@ -27,8 +49,10 @@ int main(int argc, char** argv) {
         application->CreateForm(*form);
         application->Run();
         application->DestroyAllForms();
+        return form->CodigoSaida;
     } catch (...) {
         app::UltimaGuarda(application.get(), form.get(), plataforma);
     }
-    return 0;
+    // The guard's failure path set the form's status; a window made by the guard itself had none.
+    return form ? form->CodigoSaida : app::SaidaCaminhoDeFalha;
 }

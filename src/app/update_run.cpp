@@ -1,6 +1,8 @@
 // The update run: the click handler of the hidden SpeedButton1, clicked once by Timer1.
 #include "app/atualiza_modulo.h"
 #include "app/catalogue.h"
+#include "app/exit_status.h"
+#include "app/logged_platform.h"
 #include "app/run_state.h"
 #include "platform/text.h"
 #include "process/cleanup.h"
@@ -21,21 +23,24 @@ const std::string kAvisoFrenteDeCaixa = "Houve Algum Problema Com o Programa HAL
 const std::string kAvisoPrincipal = "Houve Algum Problema Com o Programa QOR7.exe  !!!" + kFavorVerificar;
 const std::string kAvisoPrincipalNaFalha = "Houve Algum Problema Com o Programa QOR7.EXE !!!" + kFavorVerificar;
 
-// Whatever way the run leaves, the window may close again and the application ends.
+// Whatever way the run leaves, the window may close again, the log tells the outcome and the
+// application ends.
 class FimDaExecucao {
 public:
-    FimDaExecucao(bool& atualizando, ui::Application& application) : atualizando_(atualizando), app_(application) {
-        atualizando_ = true;
+    FimDaExecucao(TFrmAtuModulo& form, ui::Application& application) : form_(form), app_(application) {
+        form_.Atualizando = true;
     }
     ~FimDaExecucao() {
-        atualizando_ = false;
+        form_.Atualizando = false;
+        form_.ExecucaoConcluida = true;
+        form_.RegistraFim();
         app_.Terminate();
     }
     FimDaExecucao(const FimDaExecucao&) = delete;
     FimDaExecucao& operator=(const FimDaExecucao&) = delete;
 
 private:
-    bool& atualizando_;
+    TFrmAtuModulo& form_;
     ui::Application& app_;
 };
 
@@ -53,13 +58,17 @@ void SemInterromper(Passo&& passo) noexcept {
 
 void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     Timer1.SetEnabled(false);
-    FimDaExecucao fim(Atualizando, Aplicacao);
+    RegistraInicio();
+    FimDaExecucao fim(*this, Aplicacao);
     // A process list that breaks leaves the modules as they are; the copies then tell which file
     // could not be replaced, and the user's module still starts.
     SemInterromper([this] { FechaModulos(); });
     LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
+    } catch (const std::exception& erro) {
+        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
+        CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();
     }
@@ -67,18 +76,22 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
 
 void TFrmAtuModulo::FechaModulos() {
     bool parar = false;
-    for (int passada = 0; !parar; ++passada) {
+    int passada = 0;
+    for (; !parar; ++passada) {
         uintptr_t naoUsado = 0;
         const std::string modulo = VerModuloAberto("", naoUsado);
         if (modulo.empty()) parar = true;
         if (passada >= kUltimaPassada) parar = true;
         if (!platform::trimBlanks(modulo).empty()) KillTask(modulo);
     }
+    Registro.Escreve("fechamento dos módulos: " + std::to_string(passada) + (passada == 1 ? " passada" : " passadas"));
 }
 
 void TFrmAtuModulo::RegiaoProtegida() {
     const std::string pastaServidor = settings::RetornaCaminho(Plataforma, "EXE");
+    RegistraConfiguracao(pastaServidor);
     ListaAtualizados.clear();
+    Copias.Limpa();
     // The catalogue first: with the share down the clean-up would leave the terminal without the
     // packages that it then could not copy back.
     CarregaListaDeTrabalho();
@@ -87,12 +100,12 @@ void TFrmAtuModulo::RegiaoProtegida() {
     try {
         // What it deletes must come back from the server program folder: not from this one.
         if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
+        else Registro.Escreve("limpeza de versões antigas não feita: a pasta do servidor não as poderia repor");
     } catch (...) {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }
     FaseCatalogo(pastaServidor);
-    if (!platform::trimBlanks(ListaAtualizados).empty())
-        Aplicacao.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r" + ListaAtualizados);
+    MostraRelatorio();
     ApagaMarcador();
     ReiniciaServidor();
     if (ParamStr(1) == "F")
@@ -102,11 +115,12 @@ void TFrmAtuModulo::RegiaoProtegida() {
 }
 
 void TFrmAtuModulo::CaminhoDeFalha() noexcept {
+    CodigoSaida |= SaidaCaminhoDeFalha;
     SemInterromper([this] { ApagaMarcador(); });
     SemInterromper([this] {
         const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
-        Aplicacao.MessageBox(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
-                                                     "Verifique se o mesmo não está aberto.");
+        Caixa(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
+                                      "Verifique se o mesmo não está aberto.");
     });
     // Every terminal that needs the server program stops while it is down, copies failed or not.
     SemInterromper([this] { ReiniciaServidor(); });
@@ -136,11 +150,23 @@ void TFrmAtuModulo::IniciaModulo(const std::string& arquivo, const std::string& 
 }
 
 void TFrmAtuModulo::IniciaOuAvisa(const std::string& arquivo, const std::string& aviso) {
+    std::string resultado;
     try {
-        ExecutaPrograma(arquivo);
+        // The shell's codes: more than 32 is a started program, anything else says why not.
+        const uintptr_t codigo = ExecutaPrograma(arquivo);
+        if (codigo > 32) {
+            Registro.Escreve("iniciado: " + arquivo + " (resultado " + std::to_string(codigo) + ")");
+            return;
+        }
+        resultado = "resultado " + std::to_string(codigo);
+    } catch (const std::exception& erro) {
+        resultado = erro.what();
     } catch (...) {
-        Aplicacao.MessageBox(ui::BoxKind::Error, aviso);
+        resultado = "erro desconhecido";
     }
+    Registro.Escreve("NÃO iniciado: " + arquivo + " (" + resultado + ")");
+    CodigoSaida |= SaidaLancamentoFalhou;
+    Caixa(ui::BoxKind::Error, aviso);
 }
 
 uintptr_t TFrmAtuModulo::ExecutaPrograma(const std::string& arquivo) {
@@ -161,13 +187,13 @@ int32_t TFrmAtuModulo::KillTask(const std::string& ExeFileName) {
 }
 
 void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
-    process::ApagaAntigos(*Plataforma.files, Caminho,
-                          [this](const std::string& texto) { Aplicacao.MessageBox(ui::BoxKind::Plain, texto); });
+    ArquivosRegistrados files(Plataforma.files, Registro);
+    process::ApagaAntigos(files, Caminho, [this](const std::string& texto) { Caixa(ui::BoxKind::Plain, platform::pathForDisplay(texto)); });
 }
 
 void TFrmAtuModulo::ExcluirArq(const std::string& Caminho) {
-    process::ExcluirArq(*Plataforma.files, Caminho,
-                        [this](const std::string& texto) { Aplicacao.MessageBox(ui::BoxKind::Plain, texto); });
+    ArquivosRegistrados files(Plataforma.files, Registro);
+    process::ExcluirArq(files, Caminho, [this](const std::string& texto) { Caixa(ui::BoxKind::Plain, platform::pathForDisplay(texto)); });
 }
 
 }  // namespace app

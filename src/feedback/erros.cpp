@@ -67,11 +67,11 @@ void MostraErroECopiaDeNovo(ControlesErro c, const std::string& texto, const std
     }
 }
 
-void CopiaAlternativa(platform::FileSystem& files, const std::string& ArqOrigem, const std::string& ArqDestino) {
+bool CopiaAlternativa(platform::FileSystem& files, const std::string& ArqOrigem, const std::string& ArqDestino) {
     // Deleting first would lose the only copy when both name the same file, and the terminal's
     // module whenever the copy then fails; the platform copy replaces the file only when complete.
-    if (Comparable(ArqOrigem) == Comparable(ArqDestino)) return;
-    files.copyFile(ArqOrigem, ArqDestino, false);
+    if (Comparable(ArqOrigem) == Comparable(ArqDestino)) return true;  // it is the server's file
+    return files.copyFile(ArqOrigem, ArqDestino, false);
 }
 
 }  // namespace feedback

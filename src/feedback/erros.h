@@ -32,7 +32,7 @@ void MostraErroECopiaDeNovo(ControlesErro controles, const std::string& texto,
 
 // The second way of copying: the platform's one-call copy over the destination. It writes a
 // temporary file and moves it into place, so a failed attempt leaves the old file as it was.
-// Origin and destination naming the same file leave it alone.
-void CopiaAlternativa(platform::FileSystem& files, const std::string& ArqOrigem, const std::string& ArqDestino);
+// Origin and destination naming the same file leave it alone. True when the destination now holds the origin's content.
+bool CopiaAlternativa(platform::FileSystem& files, const std::string& ArqOrigem, const std::string& ArqDestino);
 
 }  // namespace feedback

@@ -95,9 +95,10 @@ void TFrmPKG::CopiaSelecionadoPara(const std::string& destinationFolder) {
 void TFrmPKG::CarregaPacotes(const std::string& serverFolder) {
     TreeView1.Selected = nullptr;
     TreeView1.Items.clear();
+    // Paths as the user reads them; the commands take either separator.
     for (const NoPacote& no : ListaPacotes(*Plataforma.files, PastaPrograma_, serverFolder)) {
-        ui::TTreeNode* raiz = TreeView1.AddRoot(no.caminho);
-        for (const std::string& filho : no.filhos) raiz->Add(filho);
+        ui::TTreeNode* raiz = TreeView1.AddRoot(platform::pathForDisplay(no.caminho));
+        for (const std::string& filho : no.filhos) raiz->Add(platform::pathForDisplay(filho));
     }
 }
 

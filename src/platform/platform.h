@@ -112,6 +112,12 @@ public:
     virtual std::unique_ptr<File> openReadDenyWrite(const std::string& path) = 0;
     // New or emptied, shared with nobody: while it is open no other program can delete it.
     virtual std::unique_ptr<File> createExclusive(const std::string& path) = 0;
+    // Adds bytes at the end of a file, creating it when missing; a read-only file is refused as
+    // Windows refuses it. False when not every byte was written.
+    virtual bool appendToFile(const std::string& path, std::string_view bytes) {
+        (void)path, (void)bytes;
+        return false;
+    }
 };
 
 struct ProcessEntry {
@@ -178,6 +184,11 @@ Platform makeNativePlatform();
 // The program's command line as UTF-8 text, the program's own name first. POSIX systems give
 // argv as it came; Windows reads its UTF-16 command line (argv there is in the ANSI code page).
 std::vector<std::string> commandLineArguments(int argc, const char* const* argv);
+
+// Writes text (UTF-8) for the person who started the program from a terminal: standard output,
+// or on Windows, whose window programs have none, the console of the program that started it.
+// False when there is nowhere to write it.
+bool writeToConsole(std::string_view text);
 
 }  // namespace platform
 

@@ -43,6 +43,15 @@ std::string fileNamePart(std::string_view path) {
     return std::string(at == std::string_view::npos ? path : path.substr(at + 1));
 }
 
+std::string pathForDisplay(std::string_view path) {
+    std::string shown(path);
+    // Windows users know both separators from their own system; Linux users know only "/".
+    if (!kColonIsDriveDelimiter)
+        for (char& c : shown)
+            if (c == '\\') c = '/';
+    return shown;
+}
+
 size_t utf8CharLength(std::string_view text, size_t i) {
     auto at = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
     const unsigned char lead = at(i);

@@ -27,6 +27,9 @@ std::string folderPart(std::string_view path);
 // What follows the last separator.
 std::string fileNamePart(std::string_view path);
 
+// A path as the user reads it on this system: "/" throughout on POSIX systems; unchanged on Windows.
+std::string pathForDisplay(std::string_view path);
+
 // Characters (not bytes) of UTF-8 text, the one rule for every layer: a well-formed sequence (no
 // overlong form, no surrogate, nothing past U+10FFFF) is one character, any other byte is one
 // character of its own.

@@ -68,6 +68,9 @@ public:
     bool AutoSize = true;  // false: text is clipped to the fixed box
     Alignment TextAlign = Alignment::Left;
     bool Transparent = true;
+    // A counter that may change many times a second: a status echo thins it out, keeping its last
+    // value. Windows paint it as any label.
+    bool FastChanging = false;
 };
 
 class TImage : public TControl {

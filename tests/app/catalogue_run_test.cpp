@@ -50,9 +50,9 @@ TEST_F(CatalogueRun, AMissingModuleIsCopiedShowingItsTitleAndServerPath) {
     const std::string out = RunUpdate();
     ASSERT_EQ(copies.size(), 1u);
     EXPECT_EQ(copies[0].lbArquivo, "Sistema Principal");
-    EXPECT_EQ(copies[0].lbArquivo2, serverFolder + "QOR7.EXE");
+    EXPECT_EQ(copies[0].lbArquivo2, platform::pathForDisplay(serverFolder + "QOR7.EXE"));
     EXPECT_EQ(copies[0].Label3, "Aguarde ...");
-    EXPECT_EQ(copies[0].origem, serverFolder + "QOR7.EXE");
+    EXPECT_EQ(copies[0].origem, platform::pathForDisplay(serverFolder + "QOR7.EXE"));
     EXPECT_EQ(copies[0].destino, terminalFolder + "QOR7.EXE");
     EXPECT_EQ(Form().lbArquivo2.Caption, "");
     EXPECT_EQ(TerminalText("QOR7.EXE"), "módulo novo");
@@ -97,8 +97,8 @@ TEST_F(CatalogueRun, SkipListPackagesInLowerCaseAndPlainLines) {
 TEST_F(CatalogueRun, EmptyCatalogueWithNothingToSweepShowsTheResolvedFolderThenLaunches) {
     WriteCatalogue({});
     const std::string out = RunUpdate();
-    EXPECT_EQ(out, "--- plain\nAtenção o Arquivo: " + serverFolder +
-                       "TABDEF\\MODULOS.DAT não foi carregado, favor atualizar o TABDEF.\n--- answer: OK\n");
+    EXPECT_EQ(out, "--- plain\nAtenção o Arquivo: " + platform::pathForDisplay(serverFolder + "TABDEF\\MODULOS.DAT") +
+                       " não foi carregado, favor atualizar o TABDEF.\n--- answer: OK\n");
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
 }
 
@@ -122,8 +122,9 @@ TEST_F(CatalogueRun, SweepsFollowTheCatalogueAndAServerWithoutLibrariesAddsNone)
 TEST_F(CatalogueRun, ASubFolderIsCreatedOnlyWhenTheQuestionIsAnsweredYes) {
     WriteCatalogue({"RELATORIOS\\VENDAS.DLL"});
     Server("RELATORIOS/VENDAS.DLL", "relatório");
-    const std::string question = "--- confirmation\nO diretório de destino\n" + terminalFolder +
-                                 "RELATORIOS\\\nnão existe. Deseja cria-lo agora?\n--- answer: ";
+    const std::string question = "--- confirmation\nO diretório de destino\n" +
+                                 platform::pathForDisplay(terminalFolder + "RELATORIOS\\") +
+                                 "\nnão existe. Deseja cria-lo agora?\n--- answer: ";
     const std::string no = RunUpdate();
     EXPECT_EQ(no, question + "No\n");
     EXPECT_FALSE(fs::exists(dir / "estacao/terminal/RELATORIOS"));

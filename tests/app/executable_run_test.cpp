@@ -12,11 +12,14 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <regex>
 #include <thread>
 
 #include "run_fixture.h"
 #include "support/child_process.h"
 #include "support/environment.h"
+#include "support/running_program.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -51,12 +54,20 @@ protected:
         return (dir / "estacao/terminal" / fs::path(ATUALIZA_EXE).filename()).string();
     }
     // Runs the program in the terminal folder; returns its standard output.
-    std::string Run(const std::vector<std::string>& arguments) {
+    std::string Run(const std::vector<std::string>& arguments, int expectedStatus = 0) {
         const std::string output = (dir / "saida.txt").string();
         const auto result = testing_support::RunAndWait(Program(), arguments, (dir / "estacao/terminal").string(), 15, {output});
-        EXPECT_TRUE(result.exitStatus.has_value() && *result.exitStatus == 0) << "did not end by itself";
+        EXPECT_TRUE(result.exitStatus.has_value()) << "did not end by itself";
+        EXPECT_EQ(result.exitStatus.value_or(-1), expectedStatus);
         std::ifstream in(output, std::ios::binary);
         return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+    std::string Size(const std::string& module) const {
+        return std::to_string(fs::file_size(dir / "rede/servidor/QOR7" / module));
+    }
+    std::string Log() const {
+        const fs::path log = dir / "estacao/terminal/AtualizaTerminalQOR7.log";
+        return fs::exists(log) ? dir.read("estacao/terminal/AtualizaTerminalQOR7.log") : "";
     }
     // The stand-ins start detached: wait a little for their records, in the order written.
     std::string Launches(size_t expected = 1) const {
@@ -90,14 +101,134 @@ TEST_F(RealRun, CapitalFStartsThePointOfSaleModuleAndLowerCaseDoesNot) {
     EXPECT_EQ(Launches(), "QOR7.EXE\n");
 }
 
+const std::string kReport = "--- information\nArquivos Atualizados :\n\n"
+                            "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n"
+                            "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1 Kb\n\n--- answer: OK\n";
+
+void ExpectLines(const std::string& log, const std::vector<std::string>& lines) {
+    for (const std::string& line : lines) EXPECT_NE(log.find(line), std::string::npos) << line << "\nin:\n" << log;
+}
+
+TEST_F(RealRun, HelpAndVersionTouchNoProcessNoFileAndExitZero) {
+    testing_support::RunningProgram module((dir / "estacao/terminal/LUNDAMI7.EXE").string());
+    ASSERT_TRUE(module.started());
+    dir.write("estacao/terminal/pkAntigo7.bpl", "velho");
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"F", "--help"}, {"--version"}}) {
+        const std::string out = Run(arguments);
+        EXPECT_NE(out.find(arguments.back() == "--version" ? "AtualizaTerminalQOR7 versão 1.05 (compilação "
+                                                           : "Uso: AtualizaTerminalQOR7 [F] [design]"),
+                  std::string::npos)
+            << out;
+    }
+    EXPECT_TRUE(module.running());
+    EXPECT_TRUE(fs::exists(dir / "estacao/terminal/pkAntigo7.bpl"));
+    EXPECT_TRUE(fs::exists(dir / "estacao/terminal/ATUALIZA.DAT"));
+    EXPECT_FALSE(fs::exists(dir / "estacao/terminal/QOR7.EXE"));
+    EXPECT_EQ(Log(), "");
+    EXPECT_EQ(Launches(), "");
+}
+
+TEST_F(RealRun, ANormalRunExitsZeroAndItsLogTellsWhatItDid) {
+    testing_support::RunningProgram module((dir / "estacao/terminal/LUNDAMI7.EXE").string());
+    ASSERT_TRUE(module.started());
+    dir.write("estacao/terminal/midas.dll", "velho");
+    EXPECT_EQ(Run({"F"}), kReport);
+    EXPECT_FALSE(module.running());
+    const std::string terminal = (dir / "estacao/terminal").string() + "/";
+    ExpectLines(Log(), {"=== início: AtualizaTerminalQOR7 versão 1.05 (compilação ", "argumentos: [F]\n",
+                        "módulo encerrado: LUNDAMI7.EXE (pid " + std::to_string(module.pid()) + ")\n",
+                        "fechamento dos módulos: ", "configuração: modo servidor, pasta de programas do servidor " +
+                                                        (dir / "rede/servidor/QOR7").string() + "/\n",
+                        "excluído: " + terminal + "midas.dll\n", "copiado: QOR7.EXE, " + Size("QOR7.EXE") + " bytes, ",
+                        "copiado: HALDENMOR7.EXE, " + Size("HALDENMOR7.EXE") + " bytes, ", "mensagem: Arquivos Atualizados :\n",
+                        "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1 Kb\n", "iniciado: HALDENMOR7.exe (resultado ",
+                        "=== fim: caminho normal, código de saída 0\n"});
+}
+
+// The terminal's HALDENMOR7.EXE cannot be replaced (a folder of that name): the copy and the
+// fallback copy fail, the module is named as not updated, the exit status says so.
+TEST_F(RealRun, AModuleThatStaysOldIsNamedInTheReportAndGivesStatusTwo) {
+    fs::create_directory(dir / "estacao/terminal/HALDENMOR7.EXE");
+    EXPECT_EQ(Run({}, 2), "--- information\nArquivos Atualizados :\n\n"
+                          "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n"
+                          "Arquivos NÃO Atualizados (avise o suporte) :\n\n"
+                          "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1 Kb\n\n--- answer: OK\n");
+    EXPECT_EQ(Launches(), "QOR7.EXE\n");
+    ExpectLines(Log(), {"NÃO atualizado: HALDENMOR7.EXE, " + Size("HALDENMOR7.EXE") + " bytes, ", "\n                    Método 01 (",
+                        "=== fim: caminho normal, código de saída 2\n"});
+}
+
+TEST_F(RealRun, AMainModuleThatCannotBeStartedIsToldAndGivesStatusFour) {
+    fs::remove(dir / "rede/servidor/QOR7/QOR7.EXE");
+    const std::string out = Run({}, 4);
+    EXPECT_EQ(out.substr(out.find("--- error")), "--- error\nHouve Algum Problema Com o Programa QOR7.exe  !!!\n\n"
+                                                 "               Favor Verificar !!!               \n--- answer: OK\n");
+    ExpectLines(Log(), {"NÃO iniciado: QOR7.exe (resultado 2)\n", "mensagem: Houve Algum Problema",
+                        "=== fim: caminho normal, código de saída 4\n"});
+}
+
+// A log that cannot be written (read-only, on a full disk, a folder in its place) changes
+// nothing of what the run does.
+TEST_F(RealRun, ALogThatCannotBeWrittenChangesNothing) {
+    const fs::path log = dir / "estacao/terminal/AtualizaTerminalQOR7.log";
+    const std::vector<std::function<void()>> spoil = {
+        [&] { fs::permissions(dir.write("estacao/terminal/AtualizaTerminalQOR7.log", "antigo\n"), fs::perms::owner_read); },
+        [&] { fs::create_symlink("/dev/full", log); },
+        [&] { fs::create_directory(log); },
+    };
+    for (size_t i = 0; i < spoil.size(); ++i) {
+        spoil[i]();
+        EXPECT_EQ(Run({}), kReport) << i;
+        EXPECT_EQ(Launches(), "QOR7.EXE\n") << i;
+        for (const char* copied : {"QOR7.EXE", "HALDENMOR7.EXE", "lancamentos.txt"}) fs::remove(dir / "estacao/terminal" / copied);
+        std::error_code none;  // a link has no permissions of its own
+        fs::permissions(log, fs::perms::owner_all, fs::perm_options::add | fs::perm_options::nofollow, none);
+        fs::remove_all(log);
+    }
+}
+
+// 256 MiB copied in 8 KiB blocks: the status lines stay few and still name the file, and the
+// box on standard output is exactly the report.
+TEST_F(RealRun, ALargeModuleGivesFewStatusLinesAndTheSameBox) {
+    const std::string big = dir.write("rede/servidor/QOR7/GRANDE.EXE", "");
+    fs::resize_file(big, 256LL << 20);
+    dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", ModuleLine("GRANDE.EXE", "Módulo Grande") + "\r\n");
+    fs::copy_file(dir / "rede/servidor/QOR7/QOR7.EXE", dir / "estacao/terminal/QOR7.EXE");
+    const std::string output = (dir / "saida.txt").string();
+    const auto result = testing_support::RunAndWait(Program(), {}, (dir / "estacao/terminal").string(), 120,
+                                                    {output, /*errorsToo=*/true});
+    EXPECT_EQ(result.exitStatus.value_or(-1), 0);
+    std::ifstream in(output, std::ios::binary);
+    std::string line, boxes, status;
+    size_t statusLines = 0;
+    while (std::getline(in, line)) {
+        const bool isStatus = line.rfind("FrmAtuModulo.", 0) == 0;
+        (isStatus ? status : boxes) += line + "\n";
+        statusLines += isStatus;
+    }
+    EXPECT_LE(statusLines, 100u) << status;
+    EXPECT_NE(status.find("FrmAtuModulo.lbArquivo2: " + (dir / "rede/servidor/QOR7/GRANDE.EXE").string() + "\n"),
+              std::string::npos) << status;
+    // The last count, with whatever thousands separator the user's locale has.
+    EXPECT_TRUE(std::regex_search(status, std::regex("LabBytesCopiados: 268.?435.?456 bytes processados\n"))) << status;
+    EXPECT_TRUE(std::regex_match(boxes, std::regex("--- information\nArquivos Atualizados :\n\n"
+                                                   "  Arquivo: GRANDE.EXE          -  Tamanho: 262.?144 Kb\n\n"
+                                                   "--- answer: OK\n")))
+        << boxes;
+    fs::remove(dir / "estacao/terminal/GRANDE.EXE");
+}
+
 TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainModuleStarts) {
     fs::remove(dir / "estacao/terminal/qor.ini");
     fs::copy_file(dir / "rede/servidor/QOR7/QOR7.EXE", dir / "estacao/terminal/QOR7.EXE");
-    const std::string out = Run({"F"});
+    const std::string out = Run({"F"}, 1);
     EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
                    "--- answer: OK\n");
     EXPECT_EQ(Launches(), "QOR7.EXE\n");
     EXPECT_FALSE(fs::exists(dir / "estacao/terminal/ATUALIZA.DAT"));
+    ExpectLines(Log(), {"mensagem: Ocorreram erros na Atualização do Módulo : ()\n", "iniciado: QOR7.exe",
+                        "=== fim: caminho de falha, código de saída 1\n"});
 }
 
 TEST_F(RealRun, AFailedRunStartsTheServerProgramItEndedAndTheMainModule) {
@@ -111,7 +242,7 @@ TEST_F(RealRun, AFailedRunStartsTheServerProgramItEndedAndTheMainModule) {
     pid_t server = 0;
     ASSERT_EQ(posix_spawn(&server, "/bin/sleep", nullptr, nullptr, argv, environ), 0);
 
-    const std::string out = Run({"F"});
+    const std::string out = Run({"F"}, 1);
     int status = 0;
     const bool ended = waitpid(server, &status, WNOHANG) == server;
     if (!ended) {

@@ -85,22 +85,27 @@ TEST_F(FallbackCopy, WhenItFailsTooTheOldFileStaysWhole) {
     faulty->MakeUnreadable("QOR7.EXE");  // the component cannot open it, nor can the platform copy
     const std::string out = RunUpdate();
     EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 2);  // qor.ini and QOR7.EXE
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 3);  // qor.ini, QOR7.EXE, log
     EXPECT_EQ(Form().lErroM1.Caption, "Método 01 (Erro na abertura do arquivo de origem.)");
     EXPECT_FALSE(Form().lErroM1.Visible);
     EXPECT_FALSE(Form().IErro.Visible);
     EXPECT_EQ(Form().Label3.Caption, "Aguarde .....");
-    // The copy was attempted, so it is listed.
-    EXPECT_NE(out.find("  Arquivo: QOR7.EXE"), std::string::npos) << out;
+    // The terminal still holds the old module: it is named as not updated, never as updated.
+    EXPECT_EQ(out, "--- information\nArquivos NÃO Atualizados (avise o suporte) :\n\n"
+                   "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n--- answer: OK\n");
+    EXPECT_EQ(Form().CodigoSaida, 2);
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
 }
 
 TEST_F(FallbackCopy, WhenTheComponentFailsThePlatformCopyBringsTheNewFile) {
     faulty->ShortWriteAtBlock(1);
-    RunUpdate();
+    const std::string out = RunUpdate();
     EXPECT_EQ(TerminalText("QOR7.EXE"), "versão nova");
     EXPECT_EQ(Form().lErroM1.Caption, "Método 01 (Erro durante a gravação do arquivo de destino.)");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 2);  // no temporary left
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "estacao/terminal"), {}), 3);  // no temporary left
+    EXPECT_EQ(out, "--- information\nArquivos Atualizados :\n\n  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n"
+                   "--- answer: OK\n");
+    EXPECT_EQ(Form().CodigoSaida, 0);
 }
 
 TEST_F(Mends, CatalogueNamesThatClimbOutOfTheProgramFolderAreNotCopied) {

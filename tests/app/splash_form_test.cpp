@@ -83,14 +83,18 @@ TEST_F(SplashTest, WithoutPlatformWorkAreaTheToolkitScreenIsUsed) {
     EXPECT_EQ(splash.Top, 768 - 161);
 }
 
-TEST_F(SplashTest, CloseRequestIsRefusedWhileTheRunWorks) {
+// Before the run too (the first 500 ms): the run and the launch always happen.
+TEST_F(SplashTest, CloseRequestIsRefusedUntilTheRunIsOver) {
     app::TFrmAtuModulo& splash = Create(WithWorkArea(std::nullopt));
+    application.RequestClose(splash);
+    EXPECT_TRUE(application.Alive(splash));
     splash.Atualizando = true;
     application.RequestClose(splash);
     EXPECT_TRUE(application.Alive(splash));
     EXPECT_EQ(app::FrmAtuModulo, &splash);
 
     splash.Atualizando = false;
+    splash.ExecucaoConcluida = true;
     application.RequestClose(splash);
     EXPECT_FALSE(application.Alive(splash));
     EXPECT_EQ(app::FrmAtuModulo, nullptr);

@@ -1,10 +1,6 @@
 // The splash window drawn by the FLTK backend on a private virtual display.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-
 #include "app/atualiza_modulo.h"
 #include "splash_pixels.h"
 #include "support/png_file.h"
@@ -18,11 +14,7 @@ namespace {
 TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
     testing_support::XvfbDisplay display;
     if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
-    setenv("DISPLAY", display.Name().c_str(), 1);
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!ui::FltkDisplayAvailable() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    ASSERT_TRUE(ui::FltkDisplayAvailable()) << "Xvfb " << display.Name() << " did not come up";
+    ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
 
     ui::Application application(ui::MakeFltkBackend());
     app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});

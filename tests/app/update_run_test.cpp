@@ -135,6 +135,19 @@ TEST_F(LaunchMessages, NormalPathNamesTheServerProgramAndTheMainModule) {
     EXPECT_EQ(Attempts(), (std::vector<std::string>{"SERVERQOR.EXE", "QOR7.exe"}));
 }
 
+// The shell's own refusal (a result of 32 or less: file not found) is told as a raised error is,
+// and counted in the exit status; a started program is not.
+TEST_F(UpdateRun, ALaunchTheShellRefusesIsToldAndCounted) {
+    processes->add("SERVERQOR.EXE", 11);
+    shell->result = 2;
+    EXPECT_EQ(RunUpdate(), "--- error\nHouve Algum Problema Com o Programa SERVERQOR.EXE !!!" + kFavor + "--- answer: OK\n" +
+                               "--- error\nHouve Algum Problema Com o Programa QOR7.exe  !!!" + kFavor + "--- answer: OK\n");
+    EXPECT_EQ(Form().CodigoSaida, 4);
+    shell->result = 33;
+    RunUpdate();
+    EXPECT_EQ(Form().CodigoSaida, 0);
+}
+
 TEST_F(LaunchMessages, PointOfSaleModuleHasItsOwnMessage) {
     const std::string out = RunUpdate({"F"});
     EXPECT_NE(out.find("--- error\nHouve Algum Problema Com o Programa HALDENMOR7.EXE !!!" + kFavor), std::string::npos)

@@ -38,6 +38,15 @@ TEST_F(CopiaArquivosTest, CopiesEveryMatchingFileOverwritingAndSkippingFolders) 
     EXPECT_FALSE(fs::exists(program / "folder.bpl"));
 }
 
+// A file already in the program folder, whatever the spelling of its name: no success is claimed
+// and the file keeps its content (Windows' own copy refuses a file onto itself).
+TEST_F(CopiaArquivosTest, AFileOntoItselfIsAFailureAndStaysWhole) {
+    program.write("PKQOR7.bpl", "pacote");
+    EXPECT_FALSE(packinfo::CopiaArquivos(files(), program.folder() + "pkqor7.BPL", program.folder()));
+    EXPECT_FALSE(packinfo::CopiaArquivos(files(), program.folder() + "*.bpl", program.folder()));
+    EXPECT_EQ(program.read("PKQOR7.bpl"), "pacote");
+}
+
 TEST_F(CopiaArquivosTest, NothingMatchingIsSuccessAndCreatesNoFolder) {
     EXPECT_TRUE(packinfo::CopiaArquivos(files(), server.folder() + "*.bpl", program.folder() + "BPL\\"));
     EXPECT_TRUE(packinfo::CopiaArquivos(files(), server.folder() + "missing\\*.bpl", program.folder()));

@@ -4,6 +4,7 @@
 
 #ifdef ATUALIZA_HAVE_FLTK
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/keysym.h>
 #undef None
 #undef KeyPress
@@ -195,6 +196,36 @@ TEST_F(PackWindowFltkTest, RightClickSelectsTheNodeAndOpensTheMenu) {
     EXPECT_EQ(form.TreeView1.Selected, form.TreeView1.Items[0].get());
     ASSERT_EQ(shell->calls.size(), 1u) << "\"Ir na Pasta\" chosen from the menu";
     EXPECT_EQ(shell->calls[0].parameters, "\"" + program.folder() + "\"");
+}
+
+// An ordinary window: the size hints let a person size it, and after a resize (as a window
+// manager makes it) the tree fills the new client area.
+TEST_F(PackWindowFltkTest, TheWindowCanBeSizedAndTheTreeFollows) {
+    packinfo::TFrmPKG form(*application, machine);
+    Display* other = XOpenDisplay(displayName.c_str());
+    ASSERT_NE(other, nullptr);
+    XSizeHints hints{};
+    long supplied = 0;
+    ShowModal(form, [&](int tick) {
+        const unsigned long window = ui::NativeWindowId(form);
+        if (tick == 0) {
+            XGetWMNormalHints(other, window, &hints, &supplied);
+            XResizeWindow(other, window, 700, 450);
+            XFlush(other);
+            return false;
+        }
+        if (form.ClientWidth != 700 && tick < 20) return false;
+        application->RequestClose(form);
+        return true;
+    });
+    XCloseDisplay(other);
+    const bool fixed = (hints.flags & PMinSize) && (hints.flags & PMaxSize) && hints.min_width == hints.max_width &&
+                       hints.min_height == hints.max_height;
+    EXPECT_FALSE(fixed) << hints.min_width << "x" << hints.min_height;
+    EXPECT_EQ(form.ClientWidth, 700);
+    EXPECT_EQ(form.ClientHeight, 450);
+    EXPECT_EQ(form.TreeView1.Width, 700);
+    EXPECT_EQ(form.TreeView1.Height, 450);
 }
 
 TEST_F(PackWindowFltkTest, ScreenshotOfTheFilledTree) {

@@ -61,6 +61,29 @@ TEST_F(PackWindowWin32Test, EscapeClosesTheWindowWhicheverControlHasTheFocus) {
     }
 }
 
+// Maximised and restored by the user, the window's tree fills its client area again: the model
+// must not keep the maximised size.
+TEST_F(PackWindowWin32Test, AfterMaximiseAndRestoreTheTreeFillsTheClientArea) {
+    packinfo::TFrmPKG form(application, machine);
+    RECT client{}, tree{};
+    ShowModal(form, [&](int tick) {
+        HWND window = static_cast<HWND>(form.NativeHandle);
+        if (tick == 0) ShowWindow(window, SW_MAXIMIZE);
+        if (tick == 1) ShowWindow(window, SW_RESTORE);
+        if (tick < 3) return false;
+        GetClientRect(window, &client);
+        GetWindowRect(TreeOf(form), &tree);
+        MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&tree), 2);
+        application.RequestClose(form);
+        return true;
+    });
+    EXPECT_EQ(client.right, 512);
+    EXPECT_EQ(client.bottom, 388);
+    EXPECT_EQ(tree.right - tree.left, client.right);
+    EXPECT_EQ(tree.bottom - tree.top, client.bottom);
+    EXPECT_EQ(form.ClientWidth, 512);
+}
+
 TEST_F(PackWindowWin32Test, IrNaPastaFromTheTreeMenuOpensTheNodeFolder) {
     packinfo::TFrmPKG form(application, machine);
     form.CarregaPacotes("S:\\Sistemas\\QOR7\\");

@@ -60,6 +60,9 @@ public:
         return inner_->openReadDenyWrite(path);
     }
     std::unique_ptr<platform::File> createExclusive(const std::string& path) override;
+    bool appendToFile(const std::string& path, std::string_view bytes) override {
+        return inner_->appendToFile(path, bytes);
+    }
 
 private:
     static std::string Key(const std::string& path);

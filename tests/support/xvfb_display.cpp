@@ -5,6 +5,7 @@
 namespace testing_support {
 XvfbDisplay::XvfbDisplay() = default;  // the Windows build has no X display to start
 XvfbDisplay::~XvfbDisplay() = default;
+bool XvfbDisplay::ServeThisProcess(const std::function<bool()>&) const { return false; }
 }  // namespace testing_support
 
 #else
@@ -66,6 +67,14 @@ XvfbDisplay::XvfbDisplay() {
     while (!std::filesystem::exists(socket) && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     std::this_thread::sleep_for(std::chrono::milliseconds(200));  // the socket appears before it listens
+}
+
+bool XvfbDisplay::ServeThisProcess(const std::function<bool()>& connects) const {
+    setenv("DISPLAY", name_.c_str(), 1);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (!connects() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    return connects();
 }
 
 XvfbDisplay::~XvfbDisplay() {

@@ -1,6 +1,7 @@
 // A private virtual X display for a test, started on a free display number and ended with it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace testing_support {
@@ -14,6 +15,9 @@ public:
 
     bool Running() const { return pid_ > 0; }
     const std::string& Name() const { return name_; }  // e.g. ":93", for DISPLAY
+    // Makes this the process's display (DISPLAY) and waits, ten seconds at most, until `connects`
+    // answers true; false when it never does.
+    bool ServeThisProcess(const std::function<bool()>& connects) const;
 
 private:
     long pid_ = -1;

@@ -55,6 +55,7 @@ public:
     }
     ui::TLabel status{"lbArquivo"};
     ui::TLabel hidden{"lErroM1"};
+    void Add(ui::TLabel& label) { Register(label); }
 };
 
 TEST(HeadlessEcho, ShowsVisibleLabelsThenOneLinePerChangedCaption) {
@@ -71,6 +72,49 @@ TEST(HeadlessEcho, ShowsVisibleLabelsThenOneLinePerChangedCaption) {
     form.hidden.Visible = true;
     app.ProcessMessages();
     EXPECT_EQ(GetCapturedStderr(), "Frm.lbArquivo: ...\nFrm.lbArquivo: Apagando antigos\nFrm.lErroM1: Erro\n");
+}
+
+// A byte counter changed on every block: its echoes keep to the readable rate, every file name
+// still gets its line, and the counter's last value comes before the next name and at the end.
+TEST(HeadlessEcho, CountersAreThinnedButTheirLastValueIsNeverLost) {
+    ui::Application app(ui::MakeHeadlessBackend());
+    EchoForm form;
+    ui::TLabel counter{"LabBytesCopiados"};
+    counter.FastChanging = true;
+    form.Add(counter);
+    form.OnShow = [&] { app.Terminate(); };
+    app.CreateForm(form);
+    CaptureStderr();
+    app.Run();
+    const double start = ui::SteadySeconds();
+    int64_t blocks = 0;
+    for (int file = 1; file <= 3; ++file) {
+        form.status.Caption = "ARQUIVO" + std::to_string(file) + ".EXE";
+        app.ProcessMessages();  // the run shows the name before it copies
+        for (int block = 1; block <= 20000; ++block, ++blocks) {
+            counter.Caption = std::to_string(file) + ":" + std::to_string(block);
+            app.ProcessMessages();
+        }
+    }
+    const double seconds = ui::SteadySeconds() - start;
+    app.DestroyForm(form);
+    const std::string echoed = GetCapturedStderr();
+    size_t counterLines = 0;
+    for (size_t at = echoed.find("Frm.LabBytesCopiados: "); at != std::string::npos;
+         at = echoed.find("Frm.LabBytesCopiados: ", at + 1))
+        ++counterLines;
+    // Besides the first caption, each file may add its first and its last value at once; the rest
+    // come at most once per interval.
+    EXPECT_LE(counterLines, 1 + 2 * 3 + static_cast<size_t>(seconds / ui::kCounterEchoSeconds)) << blocks;
+    for (int file = 1; file <= 3; ++file) {
+        const std::string name = "Frm.lbArquivo: ARQUIVO" + std::to_string(file) + ".EXE\n";
+        const std::string last = "Frm.LabBytesCopiados: " + std::to_string(file) + ":20000\n";
+        ASSERT_NE(echoed.find(name), std::string::npos) << echoed;
+        ASSERT_NE(echoed.find(last), std::string::npos) << echoed;
+        if (file < 3) {
+            EXPECT_LT(echoed.find(last), echoed.find("ARQUIVO" + std::to_string(file + 1)));
+        }
+    }
 }
 
 TEST(BackendChoice, HeadlessWhenAskedOrWithoutDisplay) {

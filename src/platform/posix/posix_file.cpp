@@ -100,4 +100,12 @@ std::optional<Fd> lockForRemoval(const std::string& nativePath) {
     return fd;
 }
 
+std::unique_ptr<File> openForAppending(const std::string& nativePath) {
+    struct stat st;
+    if (::stat(nativePath.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return nullptr;
+    Fd fd(::open(nativePath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0666));
+    if (!fd) return nullptr;
+    return std::make_unique<PosixFile>(std::move(fd));
+}
+
 }  // namespace platform::posix

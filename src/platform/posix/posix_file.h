@@ -35,5 +35,7 @@ std::optional<Fd> lockForRemoval(const std::string& nativePath);
 // Takes the lock on a file just opened (or made) at nativePath; false when another program holds
 // it, or when the name no longer leads to this file (removed between the open and the lock).
 bool lockAsWriter(int fd, const std::string& nativePath);
+// Opens a file for writing at its end, creating it when missing; read-only files are refused.
+std::unique_ptr<File> openForAppending(const std::string& nativePath);
 
 }  // namespace platform::posix

@@ -210,4 +210,9 @@ std::unique_ptr<File> PosixFileSystem::createExclusive(const std::string& path) 
     return createOrTruncate(resolvePath(path));
 }
 
+bool PosixFileSystem::appendToFile(const std::string& path, std::string_view bytes) {
+    std::unique_ptr<File> file = openForAppending(resolvePath(path));
+    return file && file->write(bytes.data(), static_cast<int64_t>(bytes.size())) == static_cast<int64_t>(bytes.size());
+}
+
 }  // namespace platform::posix

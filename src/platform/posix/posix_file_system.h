@@ -27,6 +27,7 @@ public:
     std::unique_ptr<File> openRead(const std::string& path) override;
     std::unique_ptr<File> openReadDenyWrite(const std::string& path) override;
     std::unique_ptr<File> createExclusive(const std::string& path) override;
+    bool appendToFile(const std::string& path, std::string_view bytes) override;
 };
 
 }  // namespace platform::posix

@@ -8,6 +8,8 @@
 #include "platform/win32/win32_file.h"
 
 #include <cctype>
+#include <optional>
+#include <utility>
 
 namespace platform::win32 {
 
@@ -37,6 +39,19 @@ std::unique_ptr<File> openHandle(const std::string& path, DWORD access, DWORD sh
                               FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid()) return nullptr;
     return std::make_unique<Win32File>(std::move(handle));
+}
+
+// The volume and index of what a path leads to, with its attributes: two paths of one file or
+// folder (other letter case, a short name, a link) give the same. Opened with `access`.
+std::optional<std::pair<FileIdentity, DWORD>> identityOf(const std::string& path, DWORD access) {
+    Handle handle(CreateFileW(toWide(path.empty() ? std::string(".") : path).c_str(), access,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!handle.valid() || !GetFileInformationByHandle(handle.get(), &info)) return std::nullopt;
+    const FileIdentity identity{info.dwVolumeSerialNumber,
+                                (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    return std::make_pair(identity, info.dwFileAttributes);
 }
 
 }  // namespace
@@ -94,15 +109,9 @@ std::optional<FileStamp> Win32FileSystem::stampOf(const std::string& path) {
 
 std::optional<FileIdentity> Win32FileSystem::folderIdentity(const std::string& path) {
     // Opened for listing: a folder that cannot be listed has no identity to offer.
-    Handle folder(CreateFileW(toWide(path.empty() ? std::string(".") : path).c_str(), FILE_LIST_DIRECTORY,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!folder.valid() || !GetFileInformationByHandle(folder.get(), &info) ||
-        !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::nullopt;
-    return FileIdentity{info.dwVolumeSerialNumber,
-                        (static_cast<uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+    const auto found = identityOf(path, FILE_LIST_DIRECTORY);
+    if (!found || !(found->second & FILE_ATTRIBUTE_DIRECTORY)) return std::nullopt;
+    return found->first;
 }
 
 bool Win32FileSystem::createDirectory(const std::string& path) {
@@ -122,6 +131,12 @@ bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to
 }
 
 bool Win32FileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
+    // CopyFileW refuses to copy a file onto itself; our copy through a temporary would not notice.
+    const auto source = identityOf(from, 0), target = identityOf(to, 0);
+    if (source && target && source->first == target->first) {
+        SetLastError(ERROR_SHARING_VIOLATION);
+        return false;
+    }
     return copyThroughTemporary(toWide(from), toWide(to), failIfExists);
 }
 
@@ -132,6 +147,15 @@ int64_t Win32FileSystem::freeSpace(const std::string& path) {
     if (!GetDiskFreeSpaceExW(root.empty() ? nullptr : wideRoot.c_str(), &available, nullptr, nullptr))
         return -1;
     return static_cast<int64_t>(available.QuadPart);
+}
+
+bool Win32FileSystem::appendToFile(const std::string& path, std::string_view bytes) {
+    // Append access alone: every write lands at the end, whoever else writes there.
+    Handle handle(CreateFileW(toWide(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    return handle.valid() && WriteFile(handle.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+           written == bytes.size();
 }
 
 std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {

@@ -27,15 +27,46 @@ std::string WithLineBreaks(std::string text) {
     return text;
 }
 
+// Set while the input that came before a message box is thrown away.
+bool discardingInput = false;
+
+bool IsInput(int event) {
+    return event == FL_KEYBOARD || event == FL_KEYUP || event == FL_PUSH || event == FL_RELEASE ||
+           event == FL_MOUSEWHEEL;
+}
+
 // Every event passes here first: keys go to a previewing form before its focused control.
 int DispatchEvent(int event, Fl_Window* window) {
+    if (discardingInput && IsInput(event)) return 1;
     if (event == FL_KEYBOARD && PreviewKey(window)) return 1;
     return Fl::handle_(event, window);
 }
 
+// A key pressed while the run worked (Escape during the flush of a large file) must not answer
+// the box that comes next before the user has seen it: what the server has queued goes first.
+void DiscardPendingInput() {
+    if (!fl_display) return;
+    XSync(fl_display, False);
+    discardingInput = true;
+    Fl::check();
+    discardingInput = false;
+}
+
+// The boxes' buttons in the user's language, as a Portuguese Windows shows its own.
+void TranslateBoxButtons() {
+    fl_ok = "OK";
+    fl_close = "OK";
+    fl_cancel = "Cancelar";
+    fl_yes = "Sim";
+    fl_no = "Não";
+}
+
 class FltkBackend : public Backend {
 public:
-    FltkBackend() : previousDispatch_(Fl::event_dispatch()) { Fl::event_dispatch(DispatchEvent); }
+    FltkBackend() : previousDispatch_(Fl::event_dispatch()) {
+        Fl::event_dispatch(DispatchEvent);
+        TranslateBoxButtons();
+    }
     ~FltkBackend() override {
         Fl::event_dispatch(previousDispatch_);
         for (FormWindow* window : windows_) delete window;
@@ -92,6 +123,7 @@ public:
     Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override {
         PaintStale();
         Fl::flush();
+        DiscardPendingInput();
         fl_message_title(title.c_str());
         const std::string shown = WithLineBreaks(text);
         switch (kind) {

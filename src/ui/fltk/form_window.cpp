@@ -15,6 +15,7 @@ namespace ui {
 namespace {
 
 constexpr double kFrameSeconds = 1.0 / 60;
+constexpr int kMinimumSide = 100;
 
 void SetColor(Color color) {
     fl_color(static_cast<uchar>(color >> 16), static_cast<uchar>(color >> 8), static_cast<uchar>(color));
@@ -52,6 +53,9 @@ FormWindow::FormWindow(TForm& form)
     resizable(nullptr);
     copy_label(form.Caption.c_str());
     if (form.Border == BorderStyle::None) border(0);
+    // Without a resizable child the toolkit would fix the window's size: an ordinary window can be
+    // sized by the user, and its aligned controls follow through the model.
+    else size_range(kMinimumSide, kMinimumSide);
     callback(OnWindowCallback);
 }
 
@@ -163,11 +167,14 @@ void FormWindow::DrawLabel(const TLabel& label) {
 }
 
 void FormWindow::DrawGauge(const TProgressBar& bar) {
-    // A single dark border around a white trough; the bar grows from the left.
-    SetColor(0x808080);
-    fl_rect(bar.Left, bar.Top, bar.Width, bar.Height);
-    const int innerX = bar.Left + 1, innerY = bar.Top + 1;
-    const int innerW = std::max(bar.Width - 2, 0), innerH = std::max(bar.Height - 2, 0);
+    // The bar grows from the left over a white trough. A gauge too thin for a border keeps its
+    // whole height for the fill, as on Windows.
+    int innerX = bar.Left, innerY = bar.Top, innerW = bar.Width, innerH = bar.Height;
+    if (bar.Width >= 5 && bar.Height >= 5) {
+        SetColor(0x808080);
+        fl_rect(bar.Left, bar.Top, bar.Width, bar.Height);
+        ++innerX, ++innerY, innerW -= 2, innerH -= 2;
+    }
     SetColor(bar.BackgroundColor);
     fl_rectf(innerX, innerY, innerW, innerH);
     const int64_t range = bar.Max() - bar.Min();

@@ -71,22 +71,41 @@ void HeadlessBackend::ShowForm(TForm& form) {
 }
 
 void HeadlessBackend::DestroyForm(TForm& form) {
+    EchoPendingCounters(form);
     echoed_.erase(&form);
     form.NativeHandle = nullptr;
+}
+
+void HeadlessBackend::Echo(const TForm& form, const TLabel& label, Echoed& echoed, double now) {
+    echoed = {label.Caption, now};
+    std::fprintf(stderr, "%s.%s: %s\n", form.Name.c_str(), label.Name.c_str(), OneLine(label.Caption).c_str());
+}
+
+void HeadlessBackend::EchoPendingCounters(const TForm& form) {
+    auto found = echoed_.find(&form);
+    if (found == echoed_.end()) return;
+    for (const TControl* control : form.Controls()) {
+        const auto* label = dynamic_cast<const TLabel*>(control);
+        if (!label || !label->Visible || !label->FastChanging) continue;
+        auto entry = found->second.find(label->Name);
+        if (entry != found->second.end() && entry->second.caption != label->Caption)
+            Echo(form, *label, entry->second, SteadySeconds());
+    }
 }
 
 void HeadlessBackend::Refresh(TForm& form) {
     auto found = echoed_.find(&form);
     if (found == echoed_.end()) return;
-    auto& captions = found->second;
+    const double now = SteadySeconds();
     for (const TControl* control : form.Controls()) {
         const auto* label = dynamic_cast<const TLabel*>(control);
         if (!label || !label->Visible) continue;  // a hidden label shows nothing to echo
-        auto [entry, added] = captions.try_emplace(label->Name, label->Caption);
-        if (!added && entry->second == label->Caption) continue;
-        entry->second = label->Caption;
-        std::fprintf(stderr, "%s.%s: %s\n", form.Name.c_str(), label->Name.c_str(),
-                     OneLine(label->Caption).c_str());
+        auto [entry, added] = found->second.try_emplace(label->Name);
+        if (!added && entry->second.caption == label->Caption) continue;
+        if (!added && label->FastChanging && now - entry->second.at < kCounterEchoSeconds) continue;
+        // A new file name or status comes after the counters' last values, as a person saw them.
+        if (!label->FastChanging) EchoPendingCounters(form);
+        Echo(form, *label, entry->second, now);
     }
 }
 
@@ -95,6 +114,7 @@ void HeadlessBackend::Wait(double seconds) {
 }
 
 Answer HeadlessBackend::MessageBox(BoxKind kind, const std::string&, const std::string& text) {
+    for (const auto& [form, labels] : echoed_) EchoPendingCounters(*form);
     Answer answer = Answer::OK;
     if (kind == BoxKind::Confirmation) {
         const char* confirm = std::getenv("ATUALIZA_CONFIRM");

@@ -13,7 +13,7 @@ class HeadlessBackend : public Backend {
 public:
     std::string Name() const override { return "headless"; }
     void ShowForm(TForm& form) override;
-    void HideForm(TForm&) override {}
+    void HideForm(TForm& form) override { EchoPendingCounters(form); }
     void DestroyForm(TForm& form) override;
     void Refresh(TForm& form) override;
     void Wait(double seconds) override;
@@ -24,9 +24,20 @@ public:
     bool Interactive() const override { return false; }
 
 private:
-    // The captions last echoed, per form and label name.
-    std::map<const TForm*, std::map<std::string, std::string>> echoed_;
+    struct Echoed {
+        std::string caption;
+        double at = -1e9;  // steady seconds
+    };
+    void Echo(const TForm& form, const TLabel& label, Echoed& echoed, double now);
+    // Counters changed since their last echo are written now: their last value is never lost.
+    void EchoPendingCounters(const TForm& form);
+
+    // What was last echoed, per form and label name.
+    std::map<const TForm*, std::map<std::string, Echoed>> echoed_;
 };
+
+// Fast-changing labels are echoed at most this often.
+inline constexpr double kCounterEchoSeconds = 0.25;
 
 // What standard output shows of a window with a title bar when it is shown: "--- window " and its
 // caption, then the lines of its tree views, two blanks of indent per level.

@@ -167,8 +167,10 @@ LRESULT FormWindow::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
             SyncChildControls();
             break;
         case WM_SIZE:
-            // Only what the user did: the window system also reports our own moves, late.
-            if (wParam == SIZE_MAXIMIZED) TakeNewGeometry();
+            // Only what the user did: the window system also reports our own moves, late. A
+            // restore after a maximise is the user's too: the model must not keep the large size.
+            if (wParam == SIZE_MAXIMIZED || (wParam == SIZE_RESTORED && maximized_)) TakeNewGeometry();
+            if (wParam != SIZE_MINIMIZED) maximized_ = wParam == SIZE_MAXIMIZED;
             // Aligned controls follow the frame while it is dragged, before the model hears of it.
             for (const auto& tree : trees_) tree->FitParent(LOWORD(lParam), HIWORD(lParam));
             break;

@@ -51,6 +51,7 @@ private:
     RECT applied_{};  // the form's Left, Top, ClientWidth and ClientHeight last given to the window
     std::vector<std::unique_ptr<TreeControl>> trees_;
     std::function<void()> pending_;  // a menu command waiting for its posted message
+    bool maximized_ = false;         // the user maximised the window: its restore is the user's too
 };
 
 }  // namespace ui::win32

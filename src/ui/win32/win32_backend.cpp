@@ -31,6 +31,16 @@ UINT BoxStyle(BoxKind kind) {
     return MB_OK;
 }
 
+// Keys and clicks that came before a box (Escape while the last block of a large file was
+// written) must not answer it before the user has seen it.
+void DiscardPendingInput() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, WM_KEYFIRST, WM_KEYLAST, PM_REMOVE)) {
+    }
+    while (PeekMessageW(&message, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+    }
+}
+
 // The application's own hidden top-level window: owner of what the shell shows for us.
 HWND CreateApplicationWindow() {
     static const bool registered = [] {
@@ -122,6 +132,7 @@ public:
     }
 
     Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override {
+        DiscardPendingInput();
         const int pressed = MessageBoxW(GetActiveWindow(), platform::win32::toWide(text).c_str(),
                                         platform::win32::toWide(title).c_str(), BoxStyle(kind) | MB_SETFOREGROUND);
         if (pressed == IDYES) return Answer::Yes;

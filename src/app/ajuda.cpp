@@ -1,0 +1,58 @@
+#include "app/ajuda.h"
+
+#include "app/exit_status.h"
+#include "app/run_log.h"
+#include "build_info.h"
+#include "platform/text.h"
+
+namespace app {
+
+namespace {
+
+bool PedeAjuda(const std::string& argumento) {
+    return argumento == "--help" || argumento == "-h" || (platform::kColonIsDriveDelimiter && argumento == "/?");
+}
+
+std::string TextoAjuda(const std::string& pastaPrograma) {
+    const std::string ajuda = platform::kColonIsDriveDelimiter ? "--help, -h, /?" : "--help, -h    ";
+    return "Uso: AtualizaTerminalQOR7 [F] [design]\n"
+           "\n"
+           "Atualiza os programas deste terminal a partir da pasta de programas do servidor\n"
+           "(indicada no qor.ini ao lado do programa): encerra os módulos abertos, copia o que\n"
+           "falta ou está mais antigo e inicia o módulo principal (QOR7.exe).\n"
+           "\n"
+           "Argumentos:\n"
+           "  F                 ao final, inicia o HALDENMOR7.exe em vez do QOR7.exe\n"
+           "  design (2.º)      mostra antes a janela Package Information\n"
+           "  " + ajuda + "    mostra esta ajuda e sai, sem tocar em nada\n"
+           "  --version         mostra a versão e sai, sem tocar em nada\n"
+           "\n"
+           "Variáveis de ambiente:\n"
+           "  ATUALIZA_UI=headless   sem janelas: as mensagens vão para a saída padrão\n"
+           "  ATUALIZA_UI=gui        sempre com janelas\n"
+           "  ATUALIZA_CONFIRM=yes   sem janelas, responde Sim às perguntas\n"
+           "\n"
+           "Código de saída (somados quando mais de um ocorre):\n" +
+           DescricaoCodigosDeSaida() +
+           "\n"
+           "Registro de cada execução: " + platform::pathForDisplay(pastaPrograma) + std::string(kNomeLog) + "\n"
+           "(ao passar de 1 MiB, o registro antigo passa para " + std::string(kNomeLogAnterior) + ")\n";
+}
+
+}  // namespace
+
+std::string Versao() { return ATUALIZA_VERSION; }
+
+std::string Compilacao() { return ATUALIZA_BUILD; }
+
+std::optional<std::string> TextoInformativo(const std::vector<std::string>& argumentos,
+                                            const std::string& pastaPrograma) {
+    for (size_t i = 1; i < argumentos.size(); ++i) {
+        if (PedeAjuda(argumentos[i])) return TextoAjuda(pastaPrograma);
+        if (argumentos[i] == "--version")
+            return "AtualizaTerminalQOR7 versão " + Versao() + " (compilação " + Compilacao() + ")\n";
+    }
+    return std::nullopt;
+}
+
+}  // namespace app

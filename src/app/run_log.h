@@ -1,0 +1,37 @@
+// The run log: a readable record of each run, appended line by line to a file beside the program,
+// so that support can see what a run did. Bounded: past 1 MiB the file becomes the older
+// generation (one is kept) and a new one begins. Writing it never changes what the run does:
+// a log that cannot be written is simply not written.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace app {
+
+// No mask of the old-version clean-up matches either name (they end in ".log").
+inline constexpr std::string_view kNomeLog = "AtualizaTerminalQOR7.log";
+inline constexpr std::string_view kNomeLogAnterior = "AtualizaTerminalQOR7.anterior.log";
+inline constexpr int64_t kTamanhoMaximoLog = 1024 * 1024;
+
+class RegistroExecucao {
+public:
+    RegistroExecucao() = default;  // writes nowhere
+    RegistroExecucao(std::shared_ptr<platform::FileSystem> files, const std::string& pastaPrograma);
+
+    // One entry: the local time, then the text; a carriage return in it continues the entry on an
+    // indented line. Never throws.
+    void Escreve(std::string_view texto) noexcept;
+
+private:
+    void Grava(const std::string& linha);
+
+    std::shared_ptr<platform::FileSystem> files_;
+    std::string caminho_, anterior_;
+};
+
+}  // namespace app

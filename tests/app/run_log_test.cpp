@@ -1,0 +1,54 @@
+// The run log on a real folder: entries with their time, a bound with one older generation, and
+// a log that cannot be written taking nothing with it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <regex>
+
+#include "app/run_log.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class RunLogTest : public ::testing::Test {
+protected:
+    testing_support::TempDir dir;
+    app::RegistroExecucao log{platform::makeNativePlatform().files, dir.folder()};
+    std::string Read(std::string_view name) const {
+        return fs::exists(dir / std::string(name)) ? dir.read(std::string(name)) : "";
+    }
+};
+
+TEST_F(RunLogTest, EachEntryHasItsTimeAndMessageLinesStayTogether) {
+    log.Escreve("primeira");
+    log.Escreve("caixa:\rlinha 2\r\r");
+    EXPECT_TRUE(std::regex_match(Read(app::kNomeLog),
+                                 std::regex("\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d primeira\r?\n"
+                                            "\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d caixa:\r?\n {20}linha 2\r?\n")))
+        << Read(app::kNomeLog);
+}
+
+// Written far past its bound, the log never holds much more than 1 MiB, and the older
+// generation is one file of about the same size: nothing else grows.
+TEST_F(RunLogTest, PastItsBoundTheLogStartsAgainKeepingOneOlderGeneration) {
+    const std::string entry(1000, 'x');
+    for (int i = 0; i < 3000; ++i) {
+        log.Escreve(std::to_string(i) + entry);
+        ASSERT_LE(fs::file_size(dir / std::string(app::kNomeLog)), static_cast<uintmax_t>(app::kTamanhoMaximoLog));
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
+    EXPECT_GT(fs::file_size(dir / std::string(app::kNomeLogAnterior)), static_cast<uintmax_t>(app::kTamanhoMaximoLog) - 2000);
+    EXPECT_NE(Read(app::kNomeLog).find("2999" + entry), std::string::npos);  // the newest entry is kept
+}
+
+TEST_F(RunLogTest, ALogThatCannotBeWrittenIsSkippedQuietly) {
+    fs::create_directory(dir / std::string(app::kNomeLog));  // a folder in its place
+    EXPECT_NO_THROW(log.Escreve("nada"));
+    app::RegistroExecucao nowhere;
+    EXPECT_NO_THROW(nowhere.Escreve("nada"));
+    EXPECT_TRUE(fs::is_directory(dir / std::string(app::kNomeLog)));
+}
+
+}  // namespace
