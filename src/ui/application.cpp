@@ -138,6 +138,7 @@ void Application::DestroyForm(TForm& form) {
     std::erase_if(forms_, [&](const OpenForm& f) { return f.form == &form; });
     if (mainForm_ == &form) mainForm_ = nullptr;
     if (form.OnDestroy) form.OnDestroy();
+    backend_->FormEnding(form);
     backend_->DestroyForm(form);
 }
 

@@ -27,6 +27,9 @@ public:
     virtual void ShowForm(TForm& form) = 0;     // creates its window when needed
     virtual void HideForm(TForm& form) = 0;
     virtual void DestroyForm(TForm& form) = 0;  // its window is gone afterwards
+    // A form destroyed through the application, its controls still alive (a form that just goes
+    // out of scope goes straight to DestroyForm, its controls already gone).
+    virtual void FormEnding(TForm& form) { (void)form; }
     virtual void Refresh(TForm& form) = 0;      // the model changed: repaint (may be throttled)
     virtual void Wait(double seconds) = 0;      // handle events, blocking at most this long
     virtual void Check() = 0;                   // handle pending events without blocking

@@ -71,7 +71,6 @@ void HeadlessBackend::ShowForm(TForm& form) {
 }
 
 void HeadlessBackend::DestroyForm(TForm& form) {
-    EchoPendingCounters(form);
     echoed_.erase(&form);
     form.NativeHandle = nullptr;
 }

@@ -14,6 +14,7 @@ public:
     std::string Name() const override { return "headless"; }
     void ShowForm(TForm& form) override;
     void HideForm(TForm& form) override { EchoPendingCounters(form); }
+    void FormEnding(TForm& form) override { EchoPendingCounters(form); }
     void DestroyForm(TForm& form) override;
     void Refresh(TForm& form) override;
     void Wait(double seconds) override;
