@@ -1,5 +1,6 @@
 // The operations on one file: copy, move, rename and delete, with the overwrite decision, the
 // free-space query and the progress accounting.
+#include <algorithm>
 #include <memory>
 #include <optional>
 
@@ -94,24 +95,48 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
     return false;
 }
 
+// Data moves in steps of many blocks (few system calls; inside the kernel where it can), and
+// the events follow block by block as if each had been read and written on its own.
 TFxFileManager::CopyEnd TFxFileManager::CopyBlocks(platform::File& input, platform::File& output,
                                                    uint64_t& bytesRead) {
-    const int32_t blockSize = FBufferSize;  // a handler may change the property meanwhile
-    const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(blockSize));
-    int64_t read = 0;
-    do {
-        read = input.read(buffer.get(), blockSize);
-        if (read < 0) return CopyEnd::ReadFailed;
-        if (read == 0) break;
-        bytesRead += static_cast<uint64_t>(read);
-        if (output.write(buffer.get(), read) != read) return CopyEnd::WriteFailed;
+    const int64_t block = FBufferSize;  // a handler may change the property meanwhile
+    const int64_t step = block * std::max<int64_t>(1, kCopyStepBytes / block);
+    const auto buffer = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(step));
+    int64_t unannounced = 0;  // written whole, no event yet: less than a block between steps
+    int64_t unflushed = 0;
+    for (;;) {
         if (FAborted) return CopyEnd::Aborted;
-        FBytesProc += read;
-        FProgress = RoundedPercent(FBytesProc, FBytesCount);
-        Notify(OnProgress);
-        LetMessagesRun();
-    } while (read == blockSize);
-    return FAborted ? CopyEnd::Aborted : CopyEnd::Complete;
+        const platform::Transfer moved = input.copyTo(output, buffer.get(), step);
+        if (moved.read < 0) return CopyEnd::ReadFailed;
+        bytesRead += static_cast<uint64_t>(moved.read);
+        unannounced += moved.written;
+        const bool atEnd = moved.read == 0;
+        // The last block of the file may be short; a block cut by a failed write gets no event.
+        while (unannounced >= block || (atEnd && unannounced > 0)) {
+            const int64_t bytes = std::min(block, unannounced);
+            if (!AnnounceBlock(bytes)) return CopyEnd::Aborted;
+            unannounced -= bytes;
+        }
+        if (moved.written < moved.read) return CopyEnd::WriteFailed;
+        if (atEnd) return FAborted ? CopyEnd::Aborted : CopyEnd::Complete;
+        unflushed += moved.written;
+        // The disk starts on the data now, so that the flush before the replace is short.
+        if (FFlushBeforeReplace && unflushed >= kFlushStartBytes) {
+            output.startFlush();
+            unflushed = 0;
+        }
+    }
+}
+
+// One block written whole: counted, reported, and the window's messages let run. Not after an
+// Abort: the block stays in the temporary, uncounted, and the copy ends.
+bool TFxFileManager::AnnounceBlock(int64_t bytes) {
+    if (FAborted) return false;
+    FBytesProc += bytes;
+    FProgress = RoundedPercent(FBytesProc, FBytesCount);
+    Notify(OnProgress);
+    LetMessagesRun();
+    return true;
 }
 
 TFxFileManager::CopyEnd TFxFileManager::FinishCopy(platform::File& input, TempDestination& temp,

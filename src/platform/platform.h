@@ -53,13 +53,26 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// How far one step of a copy between two open files got.
+struct Transfer {
+    int64_t read = 0;     // bytes taken from the source: 0 at its end, -1 when reading failed
+    int64_t written = 0;  // of those, the bytes that reached the destination (fewer: writing failed)
+};
+
 // An open file. Closing happens in the destructor, on every path.
 class File {
 public:
     virtual ~File() = default;
-    virtual int64_t read(void* buffer, int64_t count) = 0;         // bytes read, 0 at end, -1 on error
-    virtual int64_t write(const void* buffer, int64_t count) = 0;  // bytes written, -1 on error
-    virtual bool flush() = 0;                                       // data on the disk
+    virtual int64_t read(void* buffer, int64_t count) = 0;  // bytes read, 0 at end, -1 on error
+    // Bytes written: fewer than count when writing failed partway, -1 when nothing was written.
+    virtual int64_t write(const void* buffer, int64_t count) = 0;
+    virtual bool flush() = 0;  // data on the disk
+    // Copies up to count bytes from this file's position to the destination's. `buffer` (count
+    // bytes) carries them unless the system copies between the two files itself.
+    virtual Transfer copyTo(File& destination, void* buffer, int64_t count);
+    // Starts putting on the disk what was written so far and returns without waiting, so that
+    // the flush that follows finds little left to do. Nothing where the system has no such call.
+    virtual void startFlush() {}
     virtual std::optional<uint32_t> lastWriteDos() = 0;
     virtual bool setLastWriteDos(uint32_t dosTime) = 0;
     virtual std::optional<FileStamp> stamp() = 0;       // of the file this handle has open

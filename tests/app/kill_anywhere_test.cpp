@@ -1,5 +1,5 @@
 // The real program killed (SIGKILL, as a power cut ends it) at every moment of its copies where a
-// file changes: each block written, the time, the mode, the flush, the rename. After each kill
+// file changes: each step of data written, the time, the mode, the flush, the rename. After each kill
 // every file on the terminal is its old or its new version, whole and with that version's time;
 // one clean run then brings everything up to date and leaves no temporary behind. And a server
 // file rewritten in place, cut or grown while it is copied is never installed as a mixture.
@@ -129,7 +129,8 @@ protected:
     testing_support::TempDir dir;
     std::shared_ptr<platform::FileSystem> files = platform::makeNativePlatform().files;
     const std::vector<Module> modules = {
-        {"ESTOQUE.EXE", Version{Pattern(30000, 'a'), {2023, 1, 5, 8, 0, 0}}, {Pattern(41000, 'A'), {2024, 5, 1, 10, 0, 2}}},
+        // Larger than a few of the copy's steps, so that its data moves in several calls.
+        {"ESTOQUE.EXE", Version{Pattern(30000, 'a'), {2023, 1, 5, 8, 0, 0}}, {Pattern(900000, 'A'), {2024, 5, 1, 10, 0, 2}}},
         {"VENDAS.EXE", Version{Pattern(9000, 'b'), {2023, 1, 5, 8, 0, 0}}, {Pattern(8192, 'B'), {2024, 5, 1, 10, 0, 4}}},
         {"PKREL.BPL", std::nullopt, {Pattern(20000, 'C'), {2024, 5, 1, 10, 0, 6}}},
         {"LIBREL.DLL", Version{"velha", {2023, 1, 5, 8, 0, 0}}, {Pattern(100, 'D'), {2024, 5, 1, 10, 0, 8}}},
@@ -169,6 +170,17 @@ TEST_F(KillAnywhere, EveryFileIsOldOrNewAfterEachKillAndOneCleanRunFinishesTheWo
     for (int lane = 0; lane < kLanes; ++lane) ExpectCleanRunBringsEverythingNew(lane);
 }
 
+// The index of the n-th call that writes data (a write, a kernel copy) into the `temporary`-th
+// temporary of ESTOQUE.EXE that the run creates; 0 when there is none.
+size_t DataCallInto(const std::vector<testing_support::FileCall>& calls, int temporary, int n) {
+    for (size_t i = 0; i < calls.size(); ++i) {
+        if (calls[i].created.find("~ESTOQUE.EXE.") != std::string::npos) --temporary;
+        else if (temporary == 0 && (calls[i].name == "write" || calls[i].name == "copy_file_range") && --n == 0)
+            return i;
+    }
+    return 0;
+}
+
 // The server's ESTOQUE.EXE changes in place while the terminal copies it: rewritten with the same
 // size, cut short, grown. The copy that read it is discarded; the fallback copy then finds it
 // settled and installs it whole. When it changes under the fallback copy too, the old file stays.
@@ -176,12 +188,9 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
     if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
     ResetTerminal();
     const testing_support::TracedRun reference = testing_support::RunTraced(Program(), Terminal(), {}, nullptr);
-    size_t secondBlock = 0;
-    for (size_t i = 0, seen = 0; i < reference.calls.size() && !secondBlock; ++i) {
-        if (reference.calls[i].created.find("~ESTOQUE.EXE.") != std::string::npos) seen = 1;
-        else if (seen && reference.calls[i].name == "write" && ++seen == 3) secondBlock = i;
-    }
-    ASSERT_GT(secondBlock, 0u);
+    // Before the component's second step of data: part of the file is copied, part is not.
+    const size_t secondStep = DataCallInto(reference.calls, 1, 2);
+    ASSERT_GT(secondStep, 0u);
 
     auto changeInPlace = [&](const Version& version) {
         // In place: the same file, opened without emptying it, as a share's publisher writes it.
@@ -192,7 +201,7 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
         fs::resize_file(ServerPath("ESTOQUE.EXE"), version.content.size());
     };
     const std::vector<std::pair<std::string, size_t>> changes = {
-        {"rewritten in place", 41000}, {"cut short", 12000}, {"grown", 60000}};
+        {"rewritten in place", 900000}, {"cut short", 12000}, {"grown", 1200000}};
     int round = 0;
     for (const auto& [what, size] : changes) {
         ResetTerminal();
@@ -200,7 +209,7 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
         Publish("ESTOQUE.EXE", original);
         const Version changed{Pattern(size, static_cast<char>('K' + round++)), {2024, 6, 1, 9, 0, 0}};
         // Changed under the component's copy only: the fallback installs the settled file.
-        testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}}, [&](const CallMoment&) {
+        testing_support::RunTraced(Program(), Terminal(), {{secondStep, false}}, [&](const CallMoment&) {
             changeInPlace(changed);
             return false;
         });
@@ -215,19 +224,18 @@ TEST_F(KillAnywhere, ASourceChangedDuringItsCopyIsNeverInstalledAsAMixture) {
     Publish("ESTOQUE.EXE", modules[0].current);
     const Version first{Pattern(41000, 'X'), {}}, second{Pattern(30000, 'Y'), {}};
     const testing_support::TracedRun once =
-        testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}}, [&](const CallMoment&) {
+        testing_support::RunTraced(Program(), Terminal(), {{secondStep, false}}, [&](const CallMoment&) {
             changeInPlace(first);
             return false;
         });
-    size_t fallback = 0;
-    for (size_t i = secondBlock; i < once.calls.size() && !fallback; ++i)
-        if (once.calls[i].name == "copy_file_range") fallback = i;
+    // The fallback writes a temporary of its own: its first step of data.
+    const size_t fallback = DataCallInto(once.calls, 2, 1);
     ASSERT_GT(fallback, 0u) << "the fallback copy did not run";
     ResetTerminal();
     Publish("ESTOQUE.EXE", modules[0].current);
-    testing_support::RunTraced(Program(), Terminal(), {{secondBlock, false}, {fallback, false}},
+    testing_support::RunTraced(Program(), Terminal(), {{secondStep, false}, {fallback, false}},
                                [&](const CallMoment& moment) {
-                                   changeInPlace(moment.index == secondBlock ? first : second);
+                                   changeInPlace(moment.index == secondStep ? first : second);
                                    return false;
                                });
     EXPECT_EQ(TerminalText("ESTOQUE.EXE"), modules[0].old->content);

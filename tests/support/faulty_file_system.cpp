@@ -1,12 +1,16 @@
 #include "support/faulty_file_system.h"
 
+#include <algorithm>
+
 #include "platform/text.h"
 
 namespace testing_support {
 
 namespace {
 
-// An open file with the faults of its file system: counts its reads and writes by block.
+// An open file with the faults of its file system, placed by 8 KiB block of the file whatever
+// the size of the calls: a read stops short before the failing block and the next one fails, a
+// write stores only up to the middle of its short block and says so.
 class FaultyFile : public platform::File {
 public:
     struct Faults {
@@ -21,15 +25,30 @@ public:
         : inner_(std::move(inner)), faults_(std::move(faults)) {}
 
     int64_t read(void* buffer, int64_t count) override {
-        if (faults_.failReadAt && ++reads_ == *faults_.failReadAt) return -1;
-        return inner_->read(buffer, count);
+        if (faults_.failReadAt) {
+            const int64_t failing = BlockStart(*faults_.failReadAt);
+            if (readAt_ == failing) {
+                faults_.failReadAt.reset();
+                return -1;
+            }
+            if (readAt_ < failing) count = std::min(count, failing - readAt_);
+        }
+        const int64_t got = inner_->read(buffer, count);
+        if (got > 0) readAt_ += got;
+        return got;
     }
     int64_t write(const void* buffer, int64_t count) override {
-        ++writes_;
-        if (faults_.shortWriteAt && writes_ == *faults_.shortWriteAt) count /= 2;
-        if (!faults_.discardWrites) return inner_->write(buffer, count);
-        *faults_.discarded += count;
-        return count;
+        if (faults_.shortWriteAt) {
+            const int64_t start = BlockStart(*faults_.shortWriteAt);
+            if (start >= writtenAt_ && start < writtenAt_ + count) {
+                faults_.shortWriteAt.reset();
+                count = start - writtenAt_ + std::min(kBlock, writtenAt_ + count - start) / 2;
+            }
+        }
+        const int64_t put = faults_.discardWrites ? count : inner_->write(buffer, count);
+        if (faults_.discardWrites) *faults_.discarded += count;
+        if (put > 0) writtenAt_ += put;
+        return put;
     }
     bool flush() override {
         ++*faults_.flushes;
@@ -41,10 +60,13 @@ public:
     bool setLastWrite(int64_t fileTime) override { return inner_->setLastWrite(fileTime); }
 
 private:
+    static constexpr int64_t kBlock = 8192;
+    static int64_t BlockStart(int k) { return (k - 1) * kBlock; }
+
     std::unique_ptr<platform::File> inner_;
     Faults faults_;
-    int reads_ = 0;
-    int writes_ = 0;
+    int64_t readAt_ = 0;
+    int64_t writtenAt_ = 0;
 };
 
 }  // namespace

@@ -19,9 +19,11 @@ public:
 
     // freeSpace answers this for every path (-1: the drive cannot be queried).
     void SetFreeSpace(int64_t bytes) { freeSpace_ = bytes; }
-    // The k-th write (1-based) into each created file stores only half of its block.
+    // The write that reaches the k-th 8 KiB block (1-based) of each created file stores only the
+    // first half of that block's bytes and reports the count stored.
     void ShortWriteAtBlock(int k) { shortWriteAt_ = k; }
-    // The k-th read (1-based) from each opened file reports an error.
+    // Reading the k-th 8 KiB block (1-based) of each opened file reports an error; a read that
+    // would reach into it ends before it.
     void FailReadAtBlock(int k) { failReadAt_ = k; }
     // openRead refuses this file.
     void MakeUnreadable(const std::string& name) { unreadable_.insert(Key(name)); }

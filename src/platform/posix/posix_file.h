@@ -12,6 +12,10 @@ public:
     int64_t read(void* buffer, int64_t count) override;
     int64_t write(const void* buffer, int64_t count) override;
     bool flush() override;
+    // Inside the kernel between two files of this backend (copy_file_range); through the buffer
+    // where it cannot (another file system, an old kernel), which also reports its failures.
+    Transfer copyTo(File& destination, void* buffer, int64_t count) override;
+    void startFlush() override;
     std::optional<uint32_t> lastWriteDos() override;
     bool setLastWriteDos(uint32_t dosTime) override;
     std::optional<FileStamp> stamp() override;
@@ -19,6 +23,7 @@ public:
 
 private:
     Fd fd_;
+    bool kernelCopy_ = true;  // until the kernel refuses these two files
 };
 
 // Opens an existing file (not a folder) for reading; null on failure.

@@ -26,8 +26,9 @@ int64_t Win32File::write(const void* buffer, int64_t count) {
     while (done < count) {
         DWORD wrote = 0;
         const auto piece = static_cast<DWORD>(std::min(count - done, kMaxChunk));
-        if (!WriteFile(handle_.get(), bytes + done, piece, &wrote, nullptr) || wrote == 0) return -1;
+        const bool ok = WriteFile(handle_.get(), bytes + done, piece, &wrote, nullptr) != 0;
         done += wrote;
+        if (!ok || wrote == 0) return done > 0 ? done : -1;
     }
     return done;
 }
