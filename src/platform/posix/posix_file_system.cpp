@@ -59,6 +59,8 @@ std::vector<DirEntry> searchFolder(const std::string& folder, const std::string&
 
 std::optional<struct stat> statusOf(const std::string& path) {
     struct stat st;
+    // One call where the path leads somewhere as written, as nearly every path does.
+    if (::stat(toNativeSeparators(path).c_str(), &st) == 0) return st;
     if (::stat(resolvePath(path).c_str(), &st) != 0) return std::nullopt;
     return st;
 }
@@ -93,10 +95,10 @@ std::vector<DirEntry> PosixFileSystem::find(const std::string& pattern) {
     std::string folder = slash == std::string::npos ? "." : resolvePath(native.substr(0, slash + 1));
     if (hasWildcards(namePattern)) return searchFolder(folder, namePattern);
 
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return {};  // before the name is looked for: a missing folder is listed once, not twice
     std::string resolved = resolvePath(native);
     std::string name = nativeNameOf(resolved);
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) return {};
     std::optional<DirEntry> entry = describeEntry(::dirfd(dir.get()), name);
     if (!entry) return {};
     return {*entry};
