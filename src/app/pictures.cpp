@@ -21,7 +21,11 @@ uint8_t Channel(uint32_t argb, int shift) { return static_cast<uint8_t>(argb >> 
 void Blend(Picture& picture, int x, int y, Color color, double coverage) {
     if (x < 0 || y < 0 || x >= picture.width || y >= picture.height || coverage <= 0) return;
     uint32_t& pixel = picture.pixels[static_cast<size_t>(y) * picture.width + x];
-    const double a = std::min(coverage, 1.0), under = Channel(pixel, 24) / 255.0;
+    if (coverage >= 1) {  // what the sums below give for full cover, without them (most pixels)
+        pixel = 0xFF000000u | (color & 0xFFFFFF);
+        return;
+    }
+    const double a = coverage, under = Channel(pixel, 24) / 255.0;
     const double outA = a + under * (1 - a);
     auto mix = [&](int shift) {
         const double value = (Channel(color, shift) * a + Channel(pixel, shift) * under * (1 - a)) / outA;
