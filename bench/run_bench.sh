@@ -66,17 +66,24 @@ rsync -rt "$server/" "$mirror/"
 sync
 
 # --- Measuring ---------------------------------------------------------------------------------
-# Runs a command, adds its wall time in seconds to times/<name> and its peak memory (KiB) to
-# rss/<name>; its output goes to out/<name>.{out,err}.
+# Runs a command (in the folder $run_in, when set), adds its wall time in seconds to times/<name>
+# and its peak memory (KiB) to rss/<name>; its output goes to out/<name>.{out,err}.
 measure() {
   local name=$1 start end
   shift
   start=$EPOCHREALTIME
-  /usr/bin/time -f %M -o "$work/rss.last" "$@" > "$work/out/$name.out" 2> "$work/out/$name.err" ||
+  (cd "${run_in:-.}" && exec /usr/bin/time -f %M -o "$work/rss.last" "$@") \
+    > "$work/out/$name.out" 2> "$work/out/$name.err" ||
     { echo "run_bench: '$name' failed:" >&2; cat "$work/out/$name.err" >&2; exit 1; }
   end=$EPOCHREALTIME
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }' >> "$work/times/$name"
   tail -1 "$work/rss.last" >> "$work/rss/$name"
+}
+# One run of the updater in the terminal, headless or with windows on the Xvfb display.
+measure_updater() {
+  local -x ATUALIZA_UI=headless DISPLAY=
+  [ "$2" = gui ] && ATUALIZA_UI=gui DISPLAY=$display
+  run_in=$terminal measure "$1" ./AtualizaTerminalQOR7
 }
 median() { sort -g "$work/times/$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 peak_mib() { sort -g "$work/rss/$1" | tail -1 | awk '{ printf "%.1f", $1 / 1024 }'; }
@@ -92,8 +99,6 @@ fresh_references() {
   rm -f "$work/cp.bin" "$work/rsync.bin"
   sync
 }
-# The updater in the terminal's folder, with the window settings given before it.
-updater_run=(env -C "$terminal")
 check_copied() {
   [ "$(stat -c %s.%Y "$terminal/$big")" = "$(stat -c %s.%Y "$server/$big")" ] ||
     { echo "run_bench: the run did not copy $big" >&2; exit 1; }
@@ -116,17 +121,18 @@ echo "run_bench: waiting for $lock_file" >&2
 flock 9
 for ((round = 1; round <= runs; round++)); do
   echo "run_bench: round $round of $runs" >&2
+  sync  # the last round's writes are not this one's
   current=$(stat -c %i "$terminal/$big")
-  measure nothing "${updater_run[@]}" ATUALIZA_UI=headless DISPLAY= ./AtualizaTerminalQOR7
+  measure_updater nothing headless
   measure dryrun rsync -rt --dry-run "$server/" "$mirror/"
-  [ -n "$xvfb_pid" ] && measure window_nothing "${updater_run[@]}" ATUALIZA_UI=gui DISPLAY="$display" ./AtualizaTerminalQOR7
+  [ -n "$xvfb_pid" ] && measure_updater window_nothing gui
   [ "$(stat -c %i "$terminal/$big")" = "$current" ] || { echo "run_bench: a run copied what was current" >&2; exit 1; }
   fresh_terminal
-  measure copy "${updater_run[@]}" ATUALIZA_UI=headless DISPLAY= ./AtualizaTerminalQOR7
+  measure_updater copy headless
   check_copied
   if [ -n "$xvfb_pid" ]; then
     fresh_terminal
-    measure window_copy "${updater_run[@]}" ATUALIZA_UI=gui DISPLAY="$display" ./AtualizaTerminalQOR7
+    measure_updater window_copy gui
     check_copied
   fi
   fresh_references
