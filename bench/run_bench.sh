@@ -60,6 +60,8 @@ head -c $((module_mib << 20)) /dev/urandom > "$server/$big"
 touch -d '2024-03-01 10:00:00' "$server"/MOD*.EXE "$server/$big"
 cp -p "$server"/MOD*.EXE "$server/$big" "$terminal/"
 cp "$updater" "$terminal/AtualizaTerminalQOR7"
+printf '#!/bin/sh\nexit 0\n' > "$terminal/QOR7.exe"  # the main module every run starts at its end
+chmod +x "$terminal/QOR7.exe"
 printf '[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=%s/\r\nCaminho_Base_Dados=C:\\QOR7\\\r\n' "$server" \
   > "$terminal/qor.ini"
 rsync -rt "$server/" "$mirror/"
