@@ -81,11 +81,17 @@ measure() {
   awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }' >> "$work/times/$name"
   tail -1 "$work/rss.last" >> "$work/rss/$name"
 }
-# One run of the updater in the terminal, headless or with windows on the Xvfb display.
+# One run of the updater in the terminal, headless or with windows on the Xvfb display. The main
+# module it starts must be gone (reaped) before the next run: a next run would end it, and might
+# meet it as a process that cannot be ended.
 measure_updater() {
   local -x ATUALIZA_UI=headless DISPLAY=
   [ "$2" = gui ] && ATUALIZA_UI=gui DISPLAY=$display
   run_in=$terminal measure "$1" ./AtualizaTerminalQOR7
+  for _ in $(seq 250); do
+    grep -qx 'QOR7.exe' /proc/[0-9]*/comm 2>/dev/null || break
+    sleep 0.02
+  done
 }
 median() { sort -g "$work/times/$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 peak_mib() { sort -g "$work/rss/$1" | tail -1 | awk '{ printf "%.1f", $1 / 1024 }'; }
