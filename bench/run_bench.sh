@@ -8,6 +8,7 @@
 #   BENCH_LINES       lines of the catalogue (default 2000)
 #   BENCH_BUILD_DIR   release build folder (default build-bench)
 #   BENCH_SKIP_ENGINE set to skip bench/copy_bench
+#   BENCH_COLD        set to read the package from the disk in every copy (evicted from the cache)
 # The real program ends every process named like a suite module, so the measurements take the
 # machine-wide lock /tmp/atualiza-modules.lock themselves (do not run this script under it).
 set -euo pipefail
@@ -102,10 +103,12 @@ calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 fresh_terminal() {
   rm -f "$terminal/$big"
   sync
+  [ -z "${BENCH_COLD:-}" ] || dd if="$server/$big" iflag=nocache count=0 status=none
 }
 fresh_references() {
   rm -f "$work/cp.bin" "$work/rsync.bin"
   sync
+  [ -z "${BENCH_COLD:-}" ] || dd if="$server/$big" iflag=nocache count=0 status=none
 }
 check_copied() {
   [ "$(stat -c %s.%Y "$terminal/$big")" = "$(stat -c %s.%Y "$server/$big")" ] ||
@@ -161,7 +164,7 @@ all_calls=$(calls '^[a-z_0-9]+$')
 copy=$(calc "$(median copy) - $(median nothing)" 3)
 nothing=$(calc "$(median nothing) - 0.5" 3)
 echo
-echo "== Whole runs (headless unless said; medians of $runs rounds; $module_mib MiB package, $lines-line catalogue)"
+echo "== Whole runs (headless unless said; medians of $runs rounds; $module_mib MiB package${BENCH_COLD:+ read from the disk}, $lines-line catalogue)"
 printf '  run that copies nothing:                 %.3f s\n' "$(median nothing)"
 printf '  run that copies the package:             %.3f s\n' "$(median copy)"
 printf '  the copy (the difference):               %.3f s\n' "$copy"
