@@ -99,15 +99,18 @@ peak_mib() { sort -g "$work/rss/$1" | tail -1 | awk '{ printf "%.1f", $1 / 1024 
 calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 
 # Before a copying run: the package is missing on the terminal. Before a reference: its target is gone.
-# Both with every earlier write on the disk, so that no copy pays for another's.
+# Both with every earlier write on the disk and a moment for the disk to take the freed blocks
+# back (a virtual disk discards them), so that no copy pays for another's.
 fresh_terminal() {
   rm -f "$terminal/$big"
   sync
+  sleep 0.5
   [ -z "${BENCH_COLD:-}" ] || dd if="$server/$big" iflag=nocache count=0 status=none
 }
 fresh_references() {
   rm -f "$work/cp.bin" "$work/rsync.bin"
   sync
+  sleep 0.5
   [ -z "${BENCH_COLD:-}" ] || dd if="$server/$big" iflag=nocache count=0 status=none
 }
 check_copied() {
