@@ -12,6 +12,7 @@ enum CodigoSaida : int {
     SaidaCaminhoDeFalha = 1,       // the run's failure path ("Ocorreram erros na Atualização ...")
     SaidaArquivoNaoAtualizado = 2, // a file stayed old: its copy and the fallback copy failed
     SaidaLancamentoFalhou = 4,     // a program could not be started
+    SaidaOutraExecucao = 8,        // another run was updating this program folder: this one did nothing
 };
 
 // The table above for the usage text, one line per value.

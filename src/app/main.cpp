@@ -6,6 +6,7 @@
 #include "app/design_mode.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
+#include "app/trava_execucao.h"
 #include "app/ultima_guarda.h"
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -38,6 +39,10 @@ int main(int argc, char** argv) {
             return MostraInformacao(*texto, executavel);
 
         app::GuardaArgumentos(argumentos);
+        // One run per program folder, held until the process ends.
+        const platform::LockResult trava = app::TravaPastaPrograma(plataforma, platform::folderPart(executavel));
+        if (trava.outcome == platform::LockOutcome::HeldByAnother) return app::SaidaOutraExecucao;
+
         application = std::make_unique<ui::Application>(ui::MakeBackend());
         application->Initialize();
         application->Title = ui::ApplicationTitleFor(executavel);

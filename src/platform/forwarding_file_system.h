@@ -42,6 +42,7 @@ public:
     bool appendToFile(const std::string& path, std::string_view bytes) override {
         return inner_->appendToFile(path, bytes);
     }
+    LockResult lockExclusive(const std::string& path) override { return inner_->lockExclusive(path); }
 
 private:
     std::shared_ptr<FileSystem> inner_;

@@ -83,6 +83,23 @@ public:
 // the same size and time still, and every byte of it read.
 bool ReadOneVersion(File& file, const FileStamp& opened, uint64_t bytesRead);
 
+// A lock held on a file for as long as this object lives; released on every path.
+class HeldLock {
+public:
+    virtual ~HeldLock() = default;
+};
+
+enum class LockOutcome {
+    Taken,          // this program holds it now
+    HeldByAnother,  // another program holds it
+    Unavailable,    // no lock can be had there (the file cannot be created or opened)
+};
+
+struct LockResult {
+    LockOutcome outcome = LockOutcome::Unavailable;
+    std::unique_ptr<HeldLock> lock;  // while outcome is Taken
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -130,6 +147,12 @@ public:
     virtual bool appendToFile(const std::string& path, std::string_view bytes) {
         (void)path, (void)bytes;
         return false;
+    }
+    // An exclusive lock on `path` (created when missing, never emptied), not waiting for it, and
+    // not passed on to the programs this one starts.
+    virtual LockResult lockExclusive(const std::string& path) {
+        (void)path;
+        return {};
     }
 };
 

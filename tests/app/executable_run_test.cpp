@@ -231,6 +231,18 @@ TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainMod
                         "=== fim: caminho de falha, código de saída 1\n"});
 }
 
+// The module a run starts outlives it, but must not keep the program folder's lock, or the next
+// run (the icon clicked again later) would take itself for a second run and do nothing.
+TEST_F(RealRun, TheModuleARunStartedDoesNotHoldTheFolderForTheNextRun) {
+    const std::string path = dir.write("rede/servidor/QOR7/QOR7.EXE", kStandIn + "sleep 3\n");
+    fs::permissions(path, fs::perms::owner_exec, fs::perm_options::add);
+    Run({});
+    EXPECT_EQ(Launches(), "QOR7.EXE\n");
+    Run({}, 0);  // while that module still runs
+    EXPECT_EQ(Launches(2), "QOR7.EXE\nQOR7.EXE\n");
+    EXPECT_EQ(Log().find("outra execução"), std::string::npos);
+}
+
 TEST_F(RealRun, AFailedRunStartsTheServerProgramItEndedAndTheMainModule) {
     fs::remove(dir / "estacao/terminal/qor.ini");
     for (const char* module : {"QOR7.EXE", "SERVERQOR.EXE"}) {

@@ -2,6 +2,8 @@
 
 #include <filesystem>
 
+#include "app/trava_execucao.h"
+#include "platform/platform.h"
 #include "support/child_process.h"
 #include "support/environment.h"
 #include "support/temp_dir.h"
@@ -37,6 +39,25 @@ TEST_F(ExecutableTest, DesignModeWindowDoesNotWaitForAPersonWhenHeadless) {
         ASSERT_TRUE(result.exitStatus.has_value()) << second;
         EXPECT_EQ(*result.exitStatus, 5) << second;
     }
+}
+
+// The icon clicked twice: the second run finds the first one's lock on the program folder and
+// ends at once, starting nothing and touching nothing but the log, which says why.
+TEST_F(ExecutableTest, ASecondRunOnTheSameFolderEndsAtOnceAndSaysWhy) {
+    auto files = platform::makeNativePlatform().files;
+    {
+        const platform::LockResult first = files->lockExclusive(folder.folder() + std::string(app::kNomeTrava));
+        ASSERT_EQ(first.outcome, platform::LockOutcome::Taken);
+        const auto result = testing_support::RunAndWait(Program(), {}, folder.path().string(), 10);
+        ASSERT_TRUE(result.exitStatus.has_value());
+        EXPECT_EQ(*result.exitStatus, 8);
+        EXPECT_LT(result.seconds, 0.4);  // before the window's first tick
+        EXPECT_NE(folder.read("AtualizaTerminalQOR7.log").find("outra execução já atualiza esta pasta"), std::string::npos);
+    }
+    // Released when its holder ends: the next run works as usual.
+    const auto result = testing_support::RunAndWait(Program(), {}, folder.path().string(), 10);
+    ASSERT_TRUE(result.exitStatus.has_value());
+    EXPECT_EQ(*result.exitStatus, 5);
 }
 
 }  // namespace

@@ -119,6 +119,26 @@ std::optional<Fd> lockForRemoval(const std::string& nativePath) {
     return fd;
 }
 
+namespace {
+class FlockHeld : public HeldLock {
+public:
+    explicit FlockHeld(Fd fd) : fd_(std::move(fd)) {}
+
+private:
+    Fd fd_;  // the lock goes with the descriptor
+};
+}  // namespace
+
+LockResult lockFile(const std::string& nativePath) {
+    Fd fd(::open(nativePath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666));
+    // A lock file left by another user may be read-only to this one: a read-only descriptor locks too.
+    if (!fd) fd.reset(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) return {};
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        return {heldByAnother() ? LockOutcome::HeldByAnother : LockOutcome::Unavailable, nullptr};
+    return {LockOutcome::Taken, std::make_unique<FlockHeld>(std::move(fd))};
+}
+
 std::unique_ptr<File> openForAppending(const std::string& nativePath) {
     struct stat st;
     if (::stat(nativePath.c_str(), &st) == 0 && (S_ISDIR(st.st_mode) || isReadOnly(st))) return nullptr;

@@ -37,6 +37,10 @@ std::unique_ptr<File> createOrTruncate(const std::string& nativePath);
 // The lock of a file about to be removed, held until the name is gone; none when a program holds
 // it (writes the file). A file that cannot be opened gives an empty Fd: nothing to respect.
 std::optional<Fd> lockForRemoval(const std::string& nativePath);
+
+// An exclusive flock on the file, created when missing (never emptied); the descriptor is closed
+// in the programs this one starts, so that the lock ends with this program.
+LockResult lockFile(const std::string& nativePath);
 // Takes the lock on a file just opened (or made) at nativePath; false when another program holds
 // it, or when the name no longer leads to this file (removed between the open and the lock).
 bool lockAsWriter(int fd, const std::string& nativePath);

@@ -217,4 +217,6 @@ bool PosixFileSystem::appendToFile(const std::string& path, std::string_view byt
     return file && file->write(bytes.data(), static_cast<int64_t>(bytes.size())) == static_cast<int64_t>(bytes.size());
 }
 
+LockResult PosixFileSystem::lockExclusive(const std::string& path) { return lockFile(resolvePath(path)); }
+
 }  // namespace platform::posix

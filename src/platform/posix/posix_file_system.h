@@ -28,6 +28,7 @@ public:
     std::unique_ptr<File> openReadDenyWrite(const std::string& path) override;
     std::unique_ptr<File> createExclusive(const std::string& path) override;
     bool appendToFile(const std::string& path, std::string_view bytes) override;
+    LockResult lockExclusive(const std::string& path) override;
 };
 
 }  // namespace platform::posix

@@ -170,6 +170,33 @@ std::unique_ptr<File> Win32FileSystem::createExclusive(const std::string& path) 
     return openHandle(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS);
 }
 
+namespace {
+// The lock lives as long as the handle: whole file, exclusive.
+class FileLockHeld : public HeldLock {
+public:
+    explicit FileLockHeld(Handle handle) : handle_(std::move(handle)) {}
+
+private:
+    Handle handle_;
+};
+}  // namespace
+
+LockResult Win32FileSystem::lockExclusive(const std::string& path) {
+    // Shared opening: a viewer or an indexer that reads the file never passes for a second run.
+    Handle handle(CreateFileW(toWide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid())
+        handle = Handle(CreateFileW(toWide(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle.valid()) return {};
+    OVERLAPPED whole{};
+    if (!LockFileEx(handle.get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
+        return {GetLastError() == ERROR_LOCK_VIOLATION ? LockOutcome::HeldByAnother : LockOutcome::Unavailable, nullptr};
+    return {LockOutcome::Taken, std::make_unique<FileLockHeld>(std::move(handle))};
+}
+
 std::string volumeRootOf(const std::string& path) {
     if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0])))
         return path.substr(0, 2) + "\\";

@@ -26,6 +26,7 @@ public:
     std::unique_ptr<File> openReadDenyWrite(const std::string& path) override;
     std::unique_ptr<File> createExclusive(const std::string& path) override;
     bool appendToFile(const std::string& path, std::string_view bytes) override;
+    LockResult lockExclusive(const std::string& path) override;
 };
 
 // The root that GetDiskFreeSpaceExW is asked about for a path: "X:\" for a drive path,
