@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "acervo/acervo.h"
 #include "app/posiciona_form.h"
 #include "app/run_log.h"
 #include "feedback/resultado_copias.h"
@@ -73,6 +74,9 @@ public:
     feedback::RegistroCopias Copias;
     // The run log beside the program.
     RegistroExecucao Registro;
+    // What the terminal holds: read with the catalogue, consulted by every copy decision,
+    // written once the copies are over (on the failure path too).
+    acervo::Acervo Acervo;
     // Writes the run's end (outcome and exit status) into the log.
     void RegistraFim();
 
@@ -111,6 +115,9 @@ private:
     void FaseCatalogo(const std::string& pastaServidor);
     void CopiaArquivo(const std::string& origem, const std::string& destino);
     void RegistraCopia(const feedback::ResultadoCopia& copia);
+    // Notes in the record what the copy of `nome` left on the terminal.
+    void AnotaNoAcervo(const std::string& nome, const std::string& destino);
+    void GravaAcervo();
     std::string PastaPrograma() const;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none
@@ -120,6 +127,8 @@ private:
     // What the run has started, so that no path starts a program twice.
     bool ServidorReiniciado = false;
     bool ModuloIniciado = false;
+    // The record was read, so writing it keeps what it held.
+    bool AcervoLido = false;
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
 };

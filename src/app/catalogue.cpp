@@ -43,28 +43,30 @@ std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::
     return lines;
 }
 
-bool MaisNovo(platform::FileSystem& files, const std::string& servidor, const std::string& local) {
-    const std::optional<uint32_t> dosServidor = files.lastWriteDos(servidor), dosLocal = files.lastWriteDos(local);
-    if (dosServidor && dosLocal) return *dosServidor > *dosLocal;
-    // A year the DOS form cannot hold (an archive's 1970, say) concerns this file alone.
-    const std::optional<platform::FileStamp> servidorAgora = files.stampOf(servidor), localAgora = files.stampOf(local);
-    return servidorAgora && localAgora && servidorAgora->lastWrite > localAgora->lastWrite;
+std::optional<acervo::Versao> VersaoDe(platform::FileSystem& files, const std::string& caminho) {
+    if (!files.fileExists(caminho)) return std::nullopt;
+    const std::optional<platform::FileStamp> stamp = files.stampOf(caminho);
+    if (!stamp) return std::nullopt;
+    return acervo::Versao{*stamp, files.lastWriteDos(caminho)};
 }
 
-bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local) {
-    if (!files.fileExists(servidor)) return false;
-    if (!files.fileExists(local)) return true;
-    return MaisNovo(files, servidor, local);
+bool PrecisaCopiar(platform::FileSystem& files, acervo::Acervo& registro, const std::string& nome,
+                   const std::string& servidor, const std::string& local) {
+    const std::optional<acervo::Versao> noServidor = VersaoDe(files, servidor);
+    if (!noServidor) return false;
+    const std::optional<acervo::Versao> noTerminal = VersaoDe(files, local);
+    const acervo::Entrada* vigente =
+        registro.Vigente(nome, noTerminal ? std::optional(noTerminal->stamp) : std::nullopt);
+    return acervo::PrecisaCopiar(noServidor, noTerminal, vigente);
 }
 
-std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::string& pastaServidor,
-                                       const std::string& pastaPrograma, const std::string& mask) {
+std::vector<std::string> VarreServidor(platform::FileSystem& files, acervo::Acervo& registro,
+                                       const std::string& pastaServidor, const std::string& pastaPrograma,
+                                       const std::string& mask) {
     std::vector<std::string> faltam;
-    for (const platform::DirEntry& entry : files.find(pastaServidor + mask)) {
-        const std::string local = pastaPrograma + entry.name;
-        if (!files.fileExists(local) || MaisNovo(files, pastaServidor + entry.name, local))
+    for (const platform::DirEntry& entry : files.find(pastaServidor + mask))
+        if (PrecisaCopiar(files, registro, entry.name, pastaServidor + entry.name, pastaPrograma + entry.name))
             faltam.push_back(platform::trimBlanks(entry.name));
-    }
     return faltam;
 }
 

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "acervo/acervo.h"
 #include "platform/platform.h"
 
 namespace app {
@@ -30,18 +31,19 @@ public:
 std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::System& system,
                                          const std::string& path);
 
-// Whether the server file is strictly newer: by DOS time where both times fit that form (1980 to
-// 2107), else by the times as the file system keeps them. False when either file went away.
-bool MaisNovo(platform::FileSystem& files, const std::string& servidor, const std::string& local);
+// A file as it is now: none when missing, a folder, or gone before its time could be read.
+std::optional<acervo::Versao> VersaoDe(platform::FileSystem& files, const std::string& caminho);
 
-// Copy when the server file exists (a folder is no file) and the terminal's does not, or when
-// both exist and the server's is newer (MaisNovo).
-bool PrecisaCopiar(platform::FileSystem& files, const std::string& servidor, const std::string& local);
+// The copy decision for `nome` (acervo::PrecisaCopiar): the server file at `servidor` against
+// the terminal's at `local`, with what the record knows of the name.
+bool PrecisaCopiar(platform::FileSystem& files, acervo::Acervo& registro, const std::string& nome,
+                   const std::string& servidor, const std::string& local);
 
-// The server files matching mask ("*.BPL", "*.DLL"), in search order, that the program folder
-// lacks or holds older: their names without surrounding blanks.
-std::vector<std::string> VarreServidor(platform::FileSystem& files, const std::string& pastaServidor,
-                                       const std::string& pastaPrograma, const std::string& mask);
+// The server files matching mask ("*.BPL", "*.DLL"), in search order, that the copy decision
+// would copy: their names without surrounding blanks.
+std::vector<std::string> VarreServidor(platform::FileSystem& files, acervo::Acervo& registro,
+                                       const std::string& pastaServidor, const std::string& pastaPrograma,
+                                       const std::string& mask);
 
 // What a work-list line names and what the status label shows for it.
 struct LinhaDoCatalogo {

@@ -1,5 +1,6 @@
 // The catalogue phase of the update run: the work list in Memo1, the sweeps, and the walk that
 // copies, one file per Execute, what the terminal lacks or holds older.
+#include "acervo/arquivo.h"
 #include "app/atualiza_modulo.h"
 #include "app/catalogue.h"
 #include "app/run_state.h"
@@ -19,12 +20,14 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
     Memo1.Lines = CarregaCatalogo(*Plataforma.files, *Plataforma.system, catalogo);
     Registro.Escreve("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(Memo1.Lines.size()) +
                      " linhas");
+    Acervo = acervo::Le(*Plataforma.files, PastaPrograma());
+    AcervoLido = true;
 }
 
 void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
     const std::string pastaPrograma = PastaPrograma();
     for (const char* mask : {"*.BPL", "*.DLL"})
-        for (std::string& nome : VarreServidor(*Plataforma.files, pastaServidor, pastaPrograma, mask))
+        for (std::string& nome : VarreServidor(*Plataforma.files, Acervo, pastaServidor, pastaPrograma, mask))
             Memo1.Lines.push_back(std::move(nome));
     if (Memo1.Lines.empty()) {
         Caixa(ui::BoxKind::Plain, "Atenção o Arquivo: " +
@@ -42,7 +45,10 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         // Paths as the user reads them: both separators reach the same file.
         const std::string origem = platform::pathForDisplay(pastaServidor + linha.nome);
         const std::string destino = platform::pathForDisplay(pastaPrograma + linha.nome);
-        if (PrecisaCopiar(*Plataforma.files, origem, destino)) CopiaArquivo(origem, destino);
+        if (PrecisaCopiar(*Plataforma.files, Acervo, linha.nome, origem, destino)) {
+            CopiaArquivo(origem, destino);
+            AnotaNoAcervo(linha.nome, destino);
+        }
     }
     LinhaAtual = kNenhumaLinha;
 }
@@ -60,8 +66,40 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     const auto inicio = std::chrono::steady_clock::now();
     const bool copiou = FxFileManager1.Execute();
     Copias.Termina(copiou, std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
+    const std::optional<fileops::TFxCopiedFile>& copiada = FxFileManager1.LastCopied();
+    if (Copias.Copias().back().atualizado && !Copias.Copias().back().alternativa && copiada && !copiada->Finished)
+        Copias.Inacabada("A data, os atributos ou as permissões da cópia não puderam ser ajustados: "
+                         "o arquivo será copiado de novo na próxima execução.");
     RegistraCopia(Copias.Copias().back());
     lbArquivo2.Caption = "";
+}
+
+void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& destino) {
+    const feedback::ResultadoCopia& copia = Copias.Copias().back();
+    const std::optional<fileops::TFxCopiedFile>& copiada = FxFileManager1.LastCopied();
+    // A copy that failed left the old file, and the entry that described it, as they were.
+    const bool instalou = copia.alternativa ? copia.atualizado : copiada.has_value();
+    if (!instalou) return;
+    const std::optional<platform::FileStamp> local = Plataforma.files->stampOf(destino);
+    if (!local) {
+        Acervo.Esquece(nome);
+        return;
+    }
+    acervo::Entrada entrada{nome, *local, *local, std::nullopt, acervo::Estado::Instalado};
+    // The fallback copy gives the file the server's exact time: its version is the file's own.
+    if (!copia.alternativa) {
+        entrada.servidor = copiada->Source;
+        if (!copiada->Finished) entrada.estado = acervo::Estado::Incompleto;
+    }
+    Acervo.Registra(std::move(entrada));
+}
+
+void TFrmAtuModulo::GravaAcervo() {
+    if (!AcervoLido || !Acervo.Alterado()) return;
+    AcervoLido = false;  // once per run
+    if (!acervo::Grava(*Plataforma.files, PastaPrograma(), Acervo))
+        Registro.Escreve("registro do que o terminal recebeu não gravado: " +
+                         platform::pathForDisplay(PastaPrograma() + std::string(acervo::kNomeArquivo)));
 }
 
 void TFrmAtuModulo::RegistraCopia(const feedback::ResultadoCopia& copia) {

@@ -105,6 +105,7 @@ void TFrmAtuModulo::RegiaoProtegida() {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }
     FaseCatalogo(pastaServidor);
+    GravaAcervo();
     MostraRelatorio();
     ApagaMarcador();
     ReiniciaServidor();
@@ -116,6 +117,8 @@ void TFrmAtuModulo::RegiaoProtegida() {
 
 void TFrmAtuModulo::CaminhoDeFalha() noexcept {
     CodigoSaida |= SaidaCaminhoDeFalha;
+    // What was copied before the error stays copied, and the record says so.
+    SemInterromper([this] { GravaAcervo(); });
     SemInterromper([this] { ApagaMarcador(); });
     SemInterromper([this] {
         const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));

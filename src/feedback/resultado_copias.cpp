@@ -34,6 +34,12 @@ void RegistroCopias::Termina(bool copiou, double segundos) {
     copia.segundos = segundos;
 }
 
+void RegistroCopias::Inacabada(const std::string& motivo) {
+    if (copias_.empty()) return;
+    if (copias_.back().erro.empty()) copias_.back().erro = motivo;
+    copias_.back().atualizado = false;
+}
+
 bool RegistroCopias::AlgumNaoAtualizado() const {
     return std::any_of(copias_.begin(), copias_.end(), [](const ResultadoCopia& c) { return !c.atualizado; });
 }

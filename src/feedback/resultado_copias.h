@@ -28,6 +28,9 @@ public:
     void Alternativa(bool copiou);
     // The component returned: without an error its own result counts, after one the fallback's.
     void Termina(bool copiou, double segundos);
+    // The copy's data came, but the file is not the server's version in full (its time,
+    // attributes or permissions could not be given): it counts as not updated, for this reason.
+    void Inacabada(const std::string& motivo);
 
     const std::vector<ResultadoCopia>& Copias() const { return copias_; }
     bool AlgumNaoAtualizado() const;

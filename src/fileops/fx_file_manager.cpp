@@ -43,6 +43,7 @@ void TFxFileManager::ResetState() {
     FDirSrc.clear();
     FDirDest.clear();
     FProgress = 0;
+    FLastCopied.reset();
 }
 
 bool TFxFileManager::Execute() {

@@ -19,6 +19,13 @@ namespace fileops {
 class TFxFileManager;
 class TempDestination;
 
+// A copy that replaced its destination: the source's version as it was read, and whether the
+// destination also took the source's time, attributes and permissions.
+struct TFxCopiedFile {
+    platform::FileStamp Source;
+    bool Finished = true;
+};
+
 using TFxFileErrorEvent = std::function<void(TFxFileManager& Sender, TFxFileError Error)>;
 using TFxFileCreateDirEvent = std::function<void(TFxFileManager& Sender, bool& CanCreate)>;
 using TFxFileOverwriteEvent = std::function<void(TFxFileManager& Sender, bool& CanOverwrite)>;
@@ -68,6 +75,8 @@ public:
     const std::vector<std::string>& ListSrc() const { return FListSrc; }
     const std::vector<std::string>& ListDest() const { return FListDest; }
     int32_t Progress() const { return FProgress; }
+    // The last file that this Execute's copies installed; none when no copy replaced its destination.
+    const std::optional<TFxCopiedFile>& LastCopied() const { return FLastCopied; }
 
     TFxFileErrorEvent OnError;
     TFxFileCreateDirEvent OnCreateDirectory;
@@ -146,6 +155,8 @@ private:
     int32_t FProgress = 0;
     bool FAborted = false;
     bool FFlushBeforeReplace = true;
+    std::optional<TFxCopiedFile> FLastCopied;
+    bool FFinishing = true;  // the copy in hand has had every time, attribute and permission given
     // Bytes a copy moves per system call (a whole number of blocks), and how much written data
     // makes it start the disk's write-back. Measured on 256 MiB (bench/run_bench.sh).
     static constexpr int64_t kCopyStepBytes = 256 * 1024;

@@ -85,6 +85,7 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
     if (end == CopyEnd::Complete && !temp.ReplaceDestination()) end = CopyEnd::NotReplaced;
     if (end == CopyEnd::Complete) {
         old.Keep();
+        FLastCopied = TFxCopiedFile{*opened, FFinishing};
         return true;
     }
     // Clean up first, so that an error handler already finds the old destination as it was.
@@ -146,19 +147,21 @@ TFxFileManager::CopyEnd TFxFileManager::FinishCopy(platform::File& input, TempDe
     // Looked at after the time was read, so that the time belongs to the version copied: a source
     // rewritten or cut meanwhile would stand as a mixture that no later run repairs.
     if (!platform::ReadOneVersion(input, opened, bytesRead)) return CopyEnd::SourceChanged;
-    if (FOptions.Contains(foCopyDateTime)) {
-        if (time)
-            temp.File().setLastWriteDos(*time);
-        else
-            temp.File().setLastWrite(opened.lastWrite);  // years the DOS form cannot hold: kept exactly
-    }
+    // A time, attributes or permissions that cannot be given (a folder mounted for another user)
+    // leave the copy standing, marked unfinished for the caller: a later run must copy it again.
+    FFinishing = true;
+    if (FOptions.Contains(foCopyDateTime))
+        // Years the DOS form cannot hold are kept exactly.
+        FFinishing = time ? temp.File().setLastWriteDos(*time) : temp.File().setLastWrite(opened.lastWrite);
     // Data not on the disk yet could leave an empty file under the real name after a crash.
     if (FFlushBeforeReplace && !temp.File().flush()) return CopyEnd::WriteFailed;
     temp.Close();
-    files_->copyPermissions(source, temp.Path());  // a program copied from the server must still start
-    if (FOptions.Contains(foCopyAttr))
-        if (const std::optional<uint32_t> attributes = files_->attributes(source))
-            files_->setAttributes(temp.Path(), *attributes);
+    // A program copied from the server must still start.
+    FFinishing = files_->copyPermissions(source, temp.Path()) && FFinishing;
+    if (FOptions.Contains(foCopyAttr)) {
+        const std::optional<uint32_t> attributes = files_->attributes(source);
+        FFinishing = attributes && files_->setAttributes(temp.Path(), *attributes) && FFinishing;
+    }
     return CopyEnd::Complete;
 }
 

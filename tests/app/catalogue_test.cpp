@@ -7,6 +7,7 @@
 
 #include "app/catalogue.h"
 #include "platform/dos_time.h"
+#include "platform/text.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -29,6 +30,11 @@ protected:
         ASSERT_TRUE(dos);
         ASSERT_TRUE(machine.files->openRead(path)->setLastWriteDos(*dos));
     }
+    // The decision for a name the record does not know: time rules alone.
+    bool Decide(const std::string& server, const std::string& local) {
+        return app::PrecisaCopiar(*machine.files, semRegistro, platform::fileNamePart(local), server, local);
+    }
+    acervo::Acervo semRegistro;
     testing_support::TempDir dir;
     platform::Platform machine = platform::makeNativePlatform();
 };
@@ -124,41 +130,42 @@ TEST(NomeSeguro, SubFoldersStayInsideTheProgramFolder) {
 TEST_F(CatalogueFiles, CopyDecisionByDosTimeStrictlyNewer) {
     const std::string server = dir.write("srv/A.EXE", "s"), local = dir.write("term/A.EXE", "t");
     const std::string missing = dir.folder() + "term/FALTA.EXE";
-    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, missing));
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, missing, local));
+    EXPECT_TRUE(Decide(server, missing));
+    EXPECT_FALSE(Decide(missing, local));
 
     SetDos(server, 2024, 10);
     SetDos(local, 2024, 10);
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));  // equal
+    EXPECT_FALSE(Decide(server, local));  // equal
     SetDos(local, 2024, 12);
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));  // the terminal's is newer
+    EXPECT_FALSE(Decide(server, local));  // the terminal's is newer
     SetDos(server, 2024, 14);
-    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));  // two seconds newer
+    EXPECT_TRUE(Decide(server, local));  // two seconds newer
 
     // One second later lies in the same two-second step.
     SetDos(server, 2024, 12);
     fs::last_write_time(dir / "srv/A.EXE", fs::last_write_time(dir / "term/A.EXE") + std::chrono::seconds(1));
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));
+    EXPECT_FALSE(Decide(server, local));
 }
 
 TEST_F(CatalogueFiles, AFolderIsNoFileAndTimesOutsideTheDosYearsCompareAsTheyAre) {
     fs::create_directories(dir / "srv/PASTA.EXE");
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, dir.folder() + "srv/PASTA.EXE", dir.folder() + "term/PASTA.EXE"));
+    EXPECT_FALSE(Decide(dir.folder() + "srv/PASTA.EXE", dir.folder() + "term/PASTA.EXE"));
 
     const std::string server = dir.write("srv/B.EXE", "s"), local = dir.write("term/B.EXE", "t");
     const auto fiftyYears = std::chrono::hours(24 * 365 * 50);
     const fs::file_time_type now = fs::file_time_type::clock::now();
     fs::last_write_time(dir / "term/B.EXE", now - fiftyYears);
-    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));  // a 1970s terminal copy is older
+    EXPECT_TRUE(Decide(server, local));  // a 1970s terminal copy is older
     fs::last_write_time(dir / "term/B.EXE", now);
     fs::last_write_time(dir / "srv/B.EXE", now - fiftyYears);
-    EXPECT_FALSE(app::PrecisaCopiar(*machine.files, server, local));
+    EXPECT_FALSE(Decide(server, local));
     fs::last_write_time(dir / "term/B.EXE", now - fiftyYears - std::chrono::seconds(1));
-    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));  // both before 1980: to the second
+    EXPECT_TRUE(Decide(server, local));  // both before 1980: to the second
     fs::last_write_time(dir / "srv/B.EXE", now + 2 * fiftyYears);     // after 2107
-    EXPECT_TRUE(app::PrecisaCopiar(*machine.files, server, local));
+    EXPECT_TRUE(Decide(server, local));
     fs::remove(dir / "term/B.EXE");
-    EXPECT_FALSE(app::MaisNovo(*machine.files, server, local));  // gone meanwhile: left as it is
+    EXPECT_FALSE(app::VersaoDe(*machine.files, local));  // gone: a missing file, copied
+    EXPECT_TRUE(Decide(server, local));
 }
 
 TEST_F(CatalogueFiles, SweepsAppendWhatIsMissingOrOlderInSearchOrder) {
@@ -174,12 +181,12 @@ TEST_F(CatalogueFiles, SweepsAppendWhatIsMissingOrOlderInSearchOrder) {
     std::vector<std::string> expected;
     for (const platform::DirEntry& entry : machine.files->find(dir.folder() + "srv/*.BPL"))
         if (entry.name != "IGUAL.BPL") expected.push_back(entry.name);
-    EXPECT_EQ(app::VarreServidor(*machine.files, dir.folder() + "srv/", dir.folder() + "term/", "*.BPL"), expected);
+    EXPECT_EQ(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.BPL"), expected);
     EXPECT_EQ(expected.size(), 2u);
-    EXPECT_EQ(app::VarreServidor(*machine.files, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL"),
+    EXPECT_EQ(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL"),
               std::vector<std::string>{"OUTRO.DLL"});
     fs::remove(dir / "srv/OUTRO.DLL");
-    EXPECT_TRUE(app::VarreServidor(*machine.files, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL").empty());
+    EXPECT_TRUE(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL").empty());
 }
 
 }  // namespace

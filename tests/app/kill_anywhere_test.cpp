@@ -13,6 +13,7 @@
 #include <map>
 #include <thread>
 
+#include "acervo/arquivo.h"
 #include "platform/dos_time.h"
 #include "platform/platform.h"
 #include "run_fixture.h"
@@ -87,6 +88,7 @@ protected:
 
     // The terminal as it was before any update; temporaries that earlier kills left stay.
     void ResetTerminal(int lane = 0) const {
+        fs::remove(TerminalPath(std::string(acervo::kNomeArquivo), lane));
         for (const Module& module : modules) {
             if (module.old)
                 Put(TerminalPath(module.name, lane), *module.old);
@@ -109,6 +111,17 @@ protected:
             const bool isOld = module.old && content == module.old->content && time == platform::packDosDateTime(module.old->time);
             EXPECT_TRUE(isNew || isOld) << module.name << " is a mixture or carries another version's time " << when;
         }
+        ExpectRecordTrue(when, lane);
+    }
+    // The record never claims a version the terminal does not hold: an entry that still matches
+    // the terminal's file names the server file as it is, and the file holds that file's bytes.
+    void ExpectRecordTrue(const std::string& when, int lane) const {
+        for (const acervo::Entrada& entry : acervo::Le(*files, dir.folder() + TerminalName(lane) + "/").Entradas()) {
+            const std::string path = TerminalPath(entry.nome, lane);
+            if (files->stampOf(path) != entry.local) continue;  // no longer speaks for the file
+            EXPECT_EQ(files->stampOf(ServerPath(entry.nome)), entry.servidor) << entry.nome << " " << when;
+            EXPECT_EQ(TerminalText(entry.nome, lane), dir.read("rede/servidor/QOR7/" + entry.nome)) << entry.nome << " " << when;
+        }
     }
     std::vector<std::string> Temporaries(int lane = 0) const {
         std::vector<std::string> found;
@@ -124,6 +137,7 @@ protected:
             EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name, lane)), platform::packDosDateTime(module.current.time));
         }
         EXPECT_EQ(Temporaries(lane), std::vector<std::string>{});
+        ExpectRecordTrue("after the clean run", lane);
     }
 
     testing_support::TempDir dir;

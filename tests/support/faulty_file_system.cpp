@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/temporary_names.h"
 #include "platform/text.h"
 
 namespace testing_support {
@@ -17,6 +18,7 @@ public:
         std::optional<int> shortWriteAt;
         std::optional<int> failReadAt;
         bool discardWrites = false;
+        bool refuseTimes = false;
         std::shared_ptr<int64_t> discarded;
         std::shared_ptr<int> flushes;
     };
@@ -55,9 +57,9 @@ public:
         return inner_->flush();
     }
     std::optional<uint32_t> lastWriteDos() override { return inner_->lastWriteDos(); }
-    bool setLastWriteDos(uint32_t dosTime) override { return inner_->setLastWriteDos(dosTime); }
+    bool setLastWriteDos(uint32_t dosTime) override { return !faults_.refuseTimes && inner_->setLastWriteDos(dosTime); }
     std::optional<platform::FileStamp> stamp() override { return inner_->stamp(); }
-    bool setLastWrite(int64_t fileTime) override { return inner_->setLastWrite(fileTime); }
+    bool setLastWrite(int64_t fileTime) override { return !faults_.refuseTimes && inner_->setLastWrite(fileTime); }
 
 private:
     static constexpr int64_t kBlock = 8192;
@@ -73,6 +75,10 @@ private:
 
 std::string FaultyFileSystem::Key(const std::string& path) { return platform::upperAscii(platform::fileNamePart(path)); }
 
+bool FaultyFileSystem::RefusesModeOf(const std::string& path) const {
+    return refuseTimes_ && platform::IsTemporaryName(platform::fileNamePart(path));
+}
+
 bool FaultyFileSystem::deleteFile(const std::string& path) { return !IsLocked(path) && inner_->deleteFile(path); }
 
 bool FaultyFileSystem::moveFile(const std::string& from, const std::string& to) {
@@ -84,7 +90,8 @@ bool FaultyFileSystem::replaceFile(const std::string& from, const std::string& t
 }
 
 bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
-    if (IsLocked(to) || unreadable_.count(Key(from))) return false;
+    // The platform's copy gives its file the source's time itself: refused there, it fails whole.
+    if (IsLocked(to) || unreadable_.count(Key(from)) || refuseTimes_) return false;
     return inner_->copyFile(from, to, failIfExists);
 }
 
@@ -96,7 +103,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::openRead(const std::string& pa
     if (unreadable_.count(Key(path))) return nullptr;
     std::unique_ptr<platform::File> file = inner_->openRead(path);
     if (!file) return nullptr;
-    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, false, discarded_, flushes_});
+    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, false, false, discarded_, flushes_});
 }
 
 std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::string& path) {
@@ -104,7 +111,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::str
     std::unique_ptr<platform::File> file = inner_->createExclusive(path);
     if (!file) return nullptr;
     return std::make_unique<FaultyFile>(std::move(file),
-                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, discardWrites_, discarded_, flushes_});
+                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, discardWrites_, refuseTimes_, discarded_, flushes_});
 }
 
 }  // namespace testing_support

@@ -31,6 +31,9 @@ public:
     void Lock(const std::string& name) { locked_.insert(Key(name)); }
     // Created files take writes without storing them (to copy gigabytes without the disk).
     void DiscardWrites() { discardWrites_ = true; }
+    // As on a folder mounted for another user: created files refuse a time, and the copies'
+    // temporaries refuse attributes and permissions.
+    void RefuseTimesAndModes() { refuseTimes_ = true; }
 
     int64_t BytesDiscarded() const { return *discarded_; }
     int FlushCalls() const { return *flushes_; }
@@ -38,7 +41,7 @@ public:
     std::vector<platform::DirEntry> find(const std::string& pattern) override { return inner_->find(pattern); }
     std::optional<uint32_t> attributes(const std::string& path) override { return inner_->attributes(path); }
     bool setAttributes(const std::string& path, uint32_t attributes) override {
-        return inner_->setAttributes(path, attributes);
+        return !RefusesModeOf(path) && inner_->setAttributes(path, attributes);
     }
     bool fileExists(const std::string& path) override { return inner_->fileExists(path); }
     bool dirExists(const std::string& path) override { return inner_->dirExists(path); }
@@ -54,7 +57,7 @@ public:
     bool replaceFile(const std::string& from, const std::string& to) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     bool copyPermissions(const std::string& from, const std::string& to) override {
-        return inner_->copyPermissions(from, to);
+        return !RefusesModeOf(to) && inner_->copyPermissions(from, to);
     }
     int64_t freeSpace(const std::string& path) override;
     std::unique_ptr<platform::File> openRead(const std::string& path) override;
@@ -65,10 +68,12 @@ public:
     bool appendToFile(const std::string& path, std::string_view bytes) override {
         return inner_->appendToFile(path, bytes);
     }
+    platform::LockResult lockExclusive(const std::string& path) override { return inner_->lockExclusive(path); }
 
 private:
     static std::string Key(const std::string& path);
     bool IsLocked(const std::string& path) const { return locked_.count(Key(path)) != 0; }
+    bool RefusesModeOf(const std::string& path) const;
 
     std::shared_ptr<platform::FileSystem> inner_;
     std::optional<int64_t> freeSpace_;
@@ -77,6 +82,7 @@ private:
     std::set<std::string> unreadable_;
     std::set<std::string> locked_;
     bool discardWrites_ = false;
+    bool refuseTimes_ = false;
     // Shared with the open files, which may outlive a call.
     std::shared_ptr<int64_t> discarded_ = std::make_shared<int64_t>(0);
     std::shared_ptr<int> flushes_ = std::make_shared<int>(0);

@@ -1,0 +1,172 @@
+#include "acervo/arquivo.h"
+
+#include <charconv>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "acervo/digest.h"
+#include "platform/temporary_names.h"
+
+namespace acervo {
+
+namespace {
+
+constexpr std::string_view kCabecalho =
+    "# AtualizaTerminalQOR7: versões do servidor que este terminal recebeu. Não edite: o programa o refaz.\n";
+constexpr std::string_view kFim = "fim=";
+
+std::string_view NomeEstado(Estado estado) {
+    switch (estado) {
+        case Estado::Instalado: return "instalado";
+        case Estado::Incompleto: return "incompleto";
+        case Estado::Retido: return "retido";
+    }
+    return "instalado";
+}
+
+std::optional<Estado> EstadoDoNome(std::string_view nome) {
+    for (Estado estado : {Estado::Instalado, Estado::Incompleto, Estado::Retido})
+        if (NomeEstado(estado) == nome) return estado;
+    return std::nullopt;
+}
+
+std::string StampTexto(const platform::FileStamp& stamp) {
+    return std::to_string(stamp.size) + "," + std::to_string(stamp.lastWrite);
+}
+
+template <class Numero>
+std::optional<Numero> Numero_(std::string_view texto) {
+    Numero valor{};
+    const auto [fim, erro] = std::from_chars(texto.data(), texto.data() + texto.size(), valor);
+    if (erro != std::errc() || fim != texto.data() + texto.size() || texto.empty()) return std::nullopt;
+    return valor;
+}
+
+std::optional<platform::FileStamp> StampDoTexto(std::string_view texto) {
+    const size_t virgula = texto.find(',');
+    if (virgula == std::string_view::npos) return std::nullopt;
+    const auto tamanho = Numero_<uint64_t>(texto.substr(0, virgula));
+    const auto hora = Numero_<int64_t>(texto.substr(virgula + 1));
+    if (!tamanho || !hora) return std::nullopt;
+    return platform::FileStamp{*tamanho, *hora};
+}
+
+std::string Linha(const Entrada& e) {
+    return "servidor=" + StampTexto(e.servidor) + "\tlocal=" + StampTexto(e.local) +
+           "\tconteudo=" + (e.conteudo ? DigestText(*e.conteudo) : std::string("-")) + "\testado=" +
+           std::string(NomeEstado(e.estado)) + "\tarquivo=" + e.nome + "\n";
+}
+
+// "chave=valor" fields split by tabs; "arquivo=" comes last and takes the rest of the line, so a
+// name may hold any character but a line break.
+std::optional<Entrada> EntradaDaLinha(std::string_view linha) {
+    Entrada e;
+    bool temServidor = false, temLocal = false, temConteudo = false, temEstado = false;
+    while (!linha.empty()) {
+        const size_t igual = linha.find('=');
+        if (igual == std::string_view::npos) return std::nullopt;
+        const std::string_view chave = linha.substr(0, igual);
+        if (chave == "arquivo") {
+            e.nome = std::string(linha.substr(igual + 1));
+            if (e.nome.empty() || !temServidor || !temLocal || !temConteudo || !temEstado) return std::nullopt;
+            return e;
+        }
+        const size_t tab = linha.find('\t');
+        if (tab == std::string_view::npos) return std::nullopt;
+        const std::string_view valor = linha.substr(igual + 1, tab - igual - 1);
+        linha.remove_prefix(tab + 1);
+        if (chave == "servidor" && !temServidor) {
+            const auto stamp = StampDoTexto(valor);
+            if (!stamp) return std::nullopt;
+            e.servidor = *stamp;
+            temServidor = true;
+        } else if (chave == "local" && !temLocal) {
+            const auto stamp = StampDoTexto(valor);
+            if (!stamp) return std::nullopt;
+            e.local = *stamp;
+            temLocal = true;
+        } else if (chave == "conteudo" && !temConteudo) {
+            if (valor != "-" && !(e.conteudo = DigestFromText(valor))) return std::nullopt;
+            temConteudo = true;
+        } else if (chave == "estado" && !temEstado) {
+            const auto estado = EstadoDoNome(valor);
+            if (!estado) return std::nullopt;
+            e.estado = *estado;
+            temEstado = true;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Rodape(std::string_view corpo, size_t entradas) {
+    return std::string(kFim) + std::to_string(entradas) + "," + DigestText(DigestOf(corpo)) + "\n";
+}
+
+std::optional<std::string> LeInteiro(platform::FileSystem& files, const std::string& caminho) {
+    std::unique_ptr<platform::File> file = files.openRead(caminho);
+    if (!file) return std::nullopt;
+    std::string bytes;
+    char buffer[16384];
+    for (;;) {
+        const int64_t lidos = file->read(buffer, sizeof buffer);
+        if (lidos < 0 || bytes.size() + static_cast<size_t>(lidos) > kTamanhoMaximo) return std::nullopt;
+        if (lidos == 0) return bytes;
+        bytes.append(buffer, static_cast<size_t>(lidos));
+    }
+}
+
+}  // namespace
+
+std::string Texto(const Acervo& acervo) {
+    std::string corpo(kCabecalho);
+    const std::vector<Entrada> entradas = acervo.Entradas();
+    for (const Entrada& e : entradas) corpo += Linha(e);
+    return corpo + Rodape(corpo, entradas.size());
+}
+
+Acervo DoTexto(std::string_view texto) {
+    // The last line counts the entries and seals everything before it.
+    if (texto.size() < 2 || texto.back() != '\n') return {};
+    const size_t inicioRodape = texto.rfind('\n', texto.size() - 2) + 1;
+    const std::string_view corpo = texto.substr(0, inicioRodape);
+    if (!corpo.starts_with(kCabecalho)) return {};
+    const std::string_view rodape = texto.substr(inicioRodape);
+    Acervo acervo;
+    size_t contadas = 0;
+    for (std::string_view resto = corpo.substr(kCabecalho.size()); !resto.empty();) {
+        const size_t fim = resto.find('\n');
+        const auto entrada = EntradaDaLinha(resto.substr(0, fim));
+        if (!entrada) return {};
+        acervo.Registra(std::move(*entrada));
+        ++contadas;
+        resto.remove_prefix(fim + 1);
+    }
+    if (rodape != Rodape(corpo, contadas) || acervo.Tamanho() != contadas) return {};
+    acervo.ComoLido();
+    return acervo;
+}
+
+Acervo Le(platform::FileSystem& files, const std::string& pastaPrograma) {
+    const std::optional<std::string> texto = LeInteiro(files, pastaPrograma + std::string(kNomeArquivo));
+    return texto ? DoTexto(*texto) : Acervo{};
+}
+
+bool Grava(platform::FileSystem& files, const std::string& pastaPrograma, const Acervo& acervo) {
+    const std::string destino = pastaPrograma + std::string(kNomeArquivo);
+    // The copies' form of temporary: a run killed while writing it leaves what the next run's sweep removes.
+    const std::string temporario = platform::TemporaryNameFor(destino, platform::RandomTemporaryTag());
+    const std::string texto = Texto(acervo);
+    bool escrito = false;
+    if (std::unique_ptr<platform::File> file = files.createExclusive(temporario)) {
+        escrito = file->write(texto.data(), static_cast<int64_t>(texto.size())) == static_cast<int64_t>(texto.size()) &&
+                  file->flush();
+    }
+    if (escrito && files.replaceFile(temporario, destino)) return true;
+    files.deleteFile(temporario);
+    return false;
+}
+
+}  // namespace acervo

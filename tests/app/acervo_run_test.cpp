@@ -1,0 +1,107 @@
+// Runs that leave the terminal stuck on a version no server holds any more, unless the record of
+// what each copy installed puts them right: an earlier build put back, a file copied while it was
+// being published, a copy whose time could not be set, a record that is damaged.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "acervo/arquivo.h"
+#include "run_fixture.h"
+#include "support/faulty_file_system.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using app_test::ModuleLine;
+
+class RecordRun : public app_test::RunTest {
+protected:
+    RecordRun() {
+        WriteSettings();
+        WriteCatalogue({ModuleLine("QOR7.EXE", "Principal"), "pkBase7.bpl"});
+    }
+    void Publish(const std::string& name, const std::string& content, const platform::LocalDateTime& time) {
+        SetTime(Server(name, content), time);
+    }
+    acervo::Acervo Record() const { return acervo::Le(*machine.files, terminalFolder); }
+};
+
+TEST_F(RecordRun, AnEarlierBuildPutBackOnTheServerReachesTheTerminal) {
+    Publish("QOR7.EXE", "build ruim", {2024, 6, 2, 9, 0, 0});
+    Publish("pkBase7.bpl", "pacote ruim", {2024, 6, 2, 9, 0, 0});
+    RunUpdate();
+    ASSERT_EQ(TerminalText("QOR7.EXE"), "build ruim");
+
+    Publish("QOR7.EXE", "build boa", {2024, 6, 1, 9, 0, 0});
+    Publish("pkBase7.bpl", "pacote bom", {2024, 6, 1, 9, 0, 0});
+    const std::string out = RunUpdate();
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "build boa");
+    EXPECT_EQ(TerminalText("pkBase7.bpl"), "pacote bom");
+    EXPECT_NE(out.find("Arquivo: QOR7.EXE"), std::string::npos) << out;
+    EXPECT_EQ(Form().CodigoSaida, 0);
+    EXPECT_EQ(RunUpdate(), "");  // and then it is current
+}
+
+TEST_F(RecordRun, AFileTheRecordDoesNotNameKeepsTheTimeRule) {
+    Publish("QOR7.EXE", "servidor", {2024, 6, 1, 9, 0, 0});
+    SetTime(Terminal("QOR7.EXE", "do terminal, mais novo"), {2024, 6, 2, 9, 0, 0});
+    EXPECT_EQ(RunUpdate(), "");
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "do terminal, mais novo");
+    // Changed on the terminal after a copy: the record no longer speaks for it.
+    Publish("QOR7.EXE", "servidor 2", {2024, 6, 3, 9, 0, 0});
+    RunUpdate();
+    ASSERT_EQ(TerminalText("QOR7.EXE"), "servidor 2");
+    SetTime(Terminal("QOR7.EXE", "trocado no terminal"), {2024, 6, 4, 9, 0, 0});
+    EXPECT_EQ(RunUpdate(), "");
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "trocado no terminal");
+}
+
+TEST_F(RecordRun, AFileCopiedHalfPublishedIsCopiedAgainOnceThePublisherSetsItsTime) {
+    // The publisher keeps times: while it writes, the file is new and partial; at the end it
+    // carries the build's earlier time.
+    Server("QOR7.EXE", std::string(512, 'a'));
+    RunUpdate();
+    ASSERT_EQ(TerminalText("QOR7.EXE").size(), 512u);
+    Publish("QOR7.EXE", std::string(1024, 'a'), {2024, 6, 1, 9, 0, 0});
+    RunUpdate();
+    EXPECT_EQ(TerminalText("QOR7.EXE"), std::string(1024, 'a'));
+    const acervo::Entrada* entry = Record().Procura("qor7.exe");
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->servidor, machine.files->stampOf(serverFolder + "QOR7.EXE"));
+}
+
+TEST_F(RecordRun, ACopyWhoseTimeCannotBeSetIsNotUpdatedAndIsCopiedAgain) {
+    Publish("QOR7.EXE", "nova", {2024, 6, 1, 9, 0, 0});
+    SetTime(Terminal("QOR7.EXE", "antiga"), {2024, 5, 1, 9, 0, 0});
+    auto faulty = std::make_shared<testing_support::FaultyFileSystem>(machine.files);
+    faulty->RefuseTimesAndModes();
+    const auto native = machine.files;
+    machine.files = faulty;
+    const std::string out = RunUpdate();
+    // Its data came, but it carries today's time: counted as not updated, and remembered so.
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "nova");
+    EXPECT_NE(out.find("Arquivos NÃO Atualizados (avise o suporte) :"), std::string::npos) << out;
+    EXPECT_EQ(Form().CodigoSaida, 2);
+    ASSERT_TRUE(Record().Procura("QOR7.EXE"));
+    EXPECT_EQ(Record().Procura("QOR7.EXE")->estado, acervo::Estado::Incompleto);
+    EXPECT_NE(dir.read("estacao/terminal/AtualizaTerminalQOR7.log").find("não puderam ser ajustados"), std::string::npos);
+
+    machine.files = native;  // the folder can be dated again
+    const std::string again = RunUpdate();
+    EXPECT_NE(again.find("Arquivos Atualizados :"), std::string::npos) << again;
+    EXPECT_EQ(machine.files->lastWriteDos(terminalFolder + "QOR7.EXE"), machine.files->lastWriteDos(serverFolder + "QOR7.EXE"));
+    EXPECT_EQ(RunUpdate(), "");
+}
+
+TEST_F(RecordRun, ADamagedOrForeignRecordCountsAsEmpty) {
+    Publish("QOR7.EXE", "servidor", {2024, 6, 1, 9, 0, 0});
+    SetTime(Terminal("QOR7.EXE", "terminal"), {2024, 6, 1, 9, 0, 0});
+    for (const std::string& junk : {std::string("lixo"), std::string(5000, '\0'), std::string("fim=0,0\n")}) {
+        Terminal(std::string(acervo::kNomeArquivo), junk);
+        EXPECT_EQ(RunUpdate(), "");
+        EXPECT_EQ(TerminalText("QOR7.EXE"), "terminal");
+        EXPECT_EQ(Form().CodigoSaida, 0);
+    }
+}
+
+}  // namespace
