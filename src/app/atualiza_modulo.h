@@ -7,6 +7,8 @@
 #include <string>
 
 #include "acervo/acervo.h"
+#include "app/catalogue.h"
+#include "app/listagens.h"
 #include "app/posiciona_form.h"
 #include "app/run_log.h"
 #include "feedback/resultado_copias.h"
@@ -77,6 +79,8 @@ public:
     // What the terminal holds: read with the catalogue, consulted by every copy decision,
     // written once the copies are over (on the failure path too).
     acervo::Acervo Acervo;
+    // The server's and the terminal's folders as the run listed them, for every copy decision.
+    std::unique_ptr<Listagens> Pastas;
     // Writes the run's end (outcome and exit status) into the log.
     void RegistraFim();
 
@@ -100,6 +104,8 @@ private:
     void FechaModulos();
     void RegiaoProtegida();
     void CaminhoDeFalha() noexcept;
+    // Why the run failed, on the splash's error line, behind the failure message.
+    void MostraMotivo(const std::string& texto);
     void ApagaMarcador();
     // Starts the server program when the closing phase ended it, once per run, whatever the path.
     void ReiniciaServidor();
@@ -118,6 +124,8 @@ private:
     // Notes in the record what the copy of `nome` left on the terminal.
     void AnotaNoAcervo(const std::string& nome, const std::string& destino);
     void GravaAcervo();
+    // The server's folder stopped answering at `linha`: the walk ends there and says so.
+    void ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha);
     std::string PastaPrograma() const;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none

@@ -50,22 +50,24 @@ std::optional<acervo::Versao> VersaoDe(platform::FileSystem& files, const std::s
     return acervo::Versao{*stamp, files.lastWriteDos(caminho)};
 }
 
-bool PrecisaCopiar(platform::FileSystem& files, acervo::Acervo& registro, const std::string& nome,
-                   const std::string& servidor, const std::string& local) {
-    const std::optional<acervo::Versao> noServidor = VersaoDe(files, servidor);
-    if (!noServidor) return false;
-    const std::optional<acervo::Versao> noTerminal = VersaoDe(files, local);
-    const acervo::Entrada* vigente =
-        registro.Vigente(nome, noTerminal ? std::optional(noTerminal->stamp) : std::nullopt);
-    return acervo::PrecisaCopiar(noServidor, noTerminal, vigente);
+Decisao DecideCopia(Listagens& pastas, acervo::Acervo& registro, const std::string& nome,
+                    const std::string& pastaServidor, const std::string& pastaPrograma) {
+    const Listagens::Resposta noServidor = pastas.Procura(pastaServidor, nome);
+    if (!noServidor.pastaLida) return {false, false};
+    if (!noServidor.versao) return {};
+    Listagens::Resposta noTerminal = pastas.Procura(pastaPrograma, nome);
+    if (!noTerminal.pastaLida) noTerminal.versao = pastas.Direto(pastaPrograma + nome);
+    const std::optional<platform::FileStamp> local =
+        noTerminal.versao ? std::optional(noTerminal.versao->stamp) : std::nullopt;
+    return {acervo::PrecisaCopiar(noServidor.versao, noTerminal.versao, registro.Vigente(nome, local)), true};
 }
 
-std::vector<std::string> VarreServidor(platform::FileSystem& files, acervo::Acervo& registro,
+std::vector<std::string> VarreServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
                                        const std::string& pastaServidor, const std::string& pastaPrograma,
                                        const std::string& mask) {
     std::vector<std::string> faltam;
     for (const platform::DirEntry& entry : files.find(pastaServidor + mask))
-        if (PrecisaCopiar(files, registro, entry.name, pastaServidor + entry.name, pastaPrograma + entry.name))
+        if (DecideCopia(pastas, registro, entry.name, pastaServidor, pastaPrograma).copiar)
             faltam.push_back(platform::trimBlanks(entry.name));
     return faltam;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acervo/acervo.h"
+#include "app/listagens.h"
 #include "platform/platform.h"
 
 namespace app {
@@ -34,14 +35,19 @@ std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::
 // A file as it is now: none when missing, a folder, or gone before its time could be read.
 std::optional<acervo::Versao> VersaoDe(platform::FileSystem& files, const std::string& caminho);
 
-// The copy decision for `nome` (acervo::PrecisaCopiar): the server file at `servidor` against
-// the terminal's at `local`, with what the record knows of the name.
-bool PrecisaCopiar(platform::FileSystem& files, acervo::Acervo& registro, const std::string& nome,
-                   const std::string& servidor, const std::string& local);
+struct Decisao {
+    bool copiar = false;
+    bool servidorLido = true;  // false: the server's folder could not be listed, nothing was judged
+};
+
+// The copy decision for `nome` (acervo::PrecisaCopiar) from the listings of both folders: the
+// server's file against the terminal's, with what the record knows of the name.
+Decisao DecideCopia(Listagens& pastas, acervo::Acervo& registro, const std::string& nome,
+                    const std::string& pastaServidor, const std::string& pastaPrograma);
 
 // The server files matching mask ("*.BPL", "*.DLL"), in search order, that the copy decision
 // would copy: their names without surrounding blanks.
-std::vector<std::string> VarreServidor(platform::FileSystem& files, acervo::Acervo& registro,
+std::vector<std::string> VarreServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
                                        const std::string& pastaServidor, const std::string& pastaPrograma,
                                        const std::string& mask);
 

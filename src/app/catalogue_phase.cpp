@@ -3,6 +3,7 @@
 #include "acervo/arquivo.h"
 #include "app/atualiza_modulo.h"
 #include "app/catalogue.h"
+#include "app/exit_status.h"
 #include "app/run_state.h"
 
 #include <chrono>
@@ -26,8 +27,10 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
 
 void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
     const std::string pastaPrograma = PastaPrograma();
+    // Listed after the clean-up: what it deleted is missing now.
+    Pastas->Esquece(pastaPrograma);
     for (const char* mask : {"*.BPL", "*.DLL"})
-        for (std::string& nome : VarreServidor(*Plataforma.files, Acervo, pastaServidor, pastaPrograma, mask))
+        for (std::string& nome : VarreServidor(*Plataforma.files, *Pastas, Acervo, pastaServidor, pastaPrograma, mask))
             Memo1.Lines.push_back(std::move(nome));
     if (Memo1.Lines.empty()) {
         Caixa(ui::BoxKind::Plain, "Atenção o Arquivo: " +
@@ -45,12 +48,29 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         // Paths as the user reads them: both separators reach the same file.
         const std::string origem = platform::pathForDisplay(pastaServidor + linha.nome);
         const std::string destino = platform::pathForDisplay(pastaPrograma + linha.nome);
-        if (PrecisaCopiar(*Plataforma.files, Acervo, linha.nome, origem, destino)) {
-            CopiaArquivo(origem, destino);
-            AnotaNoAcervo(linha.nome, destino);
-        }
+        const Decisao decisao = DecideCopia(*Pastas, Acervo, linha.nome, pastaServidor, pastaPrograma);
+        if (!decisao.servidorLido) return ServidorNaoResponde(pastaServidor, linha);
+        if (!decisao.copiar) continue;
+        CopiaArquivo(origem, destino);
+        AnotaNoAcervo(linha.nome, destino);
+        Pastas->Atualiza(pastaPrograma, linha.nome);
+        // A copy that failed because the share went away: the lines after it cannot be judged.
+        if (!Copias.Copias().back().atualizado && !Plataforma.files->folderIdentity(pastaServidor))
+            return ServidorNaoResponde(pastaServidor, linha);
     }
     LinhaAtual = kNenhumaLinha;
+}
+
+void TFrmAtuModulo::ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha) {
+    CodigoSaida |= SaidaServidorNaoResponde;
+    const std::string pasta = platform::pathForDisplay(pastaServidor);
+    Registro.Escreve("a pasta de programas do servidor não pôde ser lida: " + pasta + "; as linhas a partir de " +
+                     std::to_string(LinhaAtual + 1) + " (" + platform::pathForDisplay(linha.nome) + ") não foram conferidas");
+    LinhaAtual = kNenhumaLinha;
+    Caixa(ui::BoxKind::Error, "Não foi possível ler a pasta de programas do servidor:\r" + pasta +
+                                  "\r\rA atualização parou em " + platform::pathForDisplay(linha.nome) +
+                                  ": este arquivo e os seguintes não foram conferidos.\rAvise o suporte; "
+                                  "a próxima execução termina a atualização.");
 }
 
 void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& destino) {

@@ -7,7 +7,8 @@ std::string DescricaoCodigosDeSaida() {
            "  1  erro na atualização (\"Ocorreram erros na Atualização do Módulo\")\n"
            "  2  algum arquivo não foi atualizado (a cópia falhou)\n"
            "  4  um programa não pôde ser iniciado\n"
-           "  8  outra execução já atualizava esta pasta: esta não fez nada\n";
+           "  8  outra execução já atualizava esta pasta: esta não fez nada\n"
+           " 16  a pasta do servidor deixou de responder: parte do catálogo não foi conferida\n";
 }
 
 }  // namespace app

@@ -13,6 +13,7 @@ enum CodigoSaida : int {
     SaidaArquivoNaoAtualizado = 2, // a file stayed old: its copy and the fallback copy failed
     SaidaLancamentoFalhou = 4,     // a program could not be started
     SaidaOutraExecucao = 8,        // another run was updating this program folder: this one did nothing
+    SaidaServidorNaoResponde = 16, // the server's folder stopped answering: part of the catalogue was not judged
 };
 
 // The table above for the usage text, one line per value.

@@ -66,6 +66,11 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
+    } catch (const CatalogoError& erro) {
+        // The box names no line: the splash says what could not be read, behind it.
+        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
+        MostraMotivo(platform::pathForDisplay(erro.what()));
+        CaminhoDeFalha();
     } catch (const std::exception& erro) {
         Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
         CaminhoDeFalha();
@@ -95,6 +100,7 @@ void TFrmAtuModulo::RegiaoProtegida() {
     // The catalogue first: with the share down the clean-up would leave the terminal without the
     // packages that it then could not copy back.
     CarregaListaDeTrabalho();
+    Pastas = std::make_unique<Listagens>(*Plataforma.files);
     lbArquivo.Caption = "Limpando Versões Antigas";
     Aplicacao.ProcessMessages();
     try {
@@ -113,6 +119,13 @@ void TFrmAtuModulo::RegiaoProtegida() {
         IniciaModulo("HALDENMOR7.exe", kAvisoFrenteDeCaixa);
     else
         IniciaModulo("QOR7.exe", kAvisoPrincipal);
+}
+
+void TFrmAtuModulo::MostraMotivo(const std::string& texto) {
+    lErroM1.Caption = texto;
+    lErroM1.Visible = true;
+    IErro.Visible = true;
+    Aplicacao.ProcessMessages();
 }
 
 void TFrmAtuModulo::CaminhoDeFalha() noexcept {

@@ -13,6 +13,9 @@ public:
     explicit ForwardingFileSystem(std::shared_ptr<FileSystem> inner) : inner_(std::move(inner)) {}
 
     std::vector<DirEntry> find(const std::string& pattern) override { return inner_->find(pattern); }
+    std::optional<std::vector<DirEntry>> listFolder(const std::string& folder) override {
+        return inner_->listFolder(folder);
+    }
     std::optional<uint32_t> attributes(const std::string& path) override { return inner_->attributes(path); }
     bool setAttributes(const std::string& path, uint32_t value) override { return inner_->setAttributes(path, value); }
     bool fileExists(const std::string& path) override { return inner_->fileExists(path); }

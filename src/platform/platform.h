@@ -35,6 +35,11 @@ struct DirEntry {
     uint32_t attributes = 0;
     uint64_t size = 0;
     std::optional<uint32_t> dosTime;  // last write, local time, packed DOS form; none outside 1980..2107
+    // Last write as the file system keeps it (see FileStamp); none when the entry leads nowhere
+    // (a link whose target is gone).
+    std::optional<int64_t> lastWrite;
+    // A file as fileExists sees one: it leads somewhere, and not to a folder.
+    bool isFile() const { return lastWrite && !(attributes & attr::Directory); }
 };
 
 // One version of a file: its size and its last-write time as the file system keeps it (UTC, in
@@ -107,6 +112,13 @@ public:
     // Search with "*" and "?" in the last component, letter case ignored, entries of every kind,
     // never "." or "..". The search handle is closed before the call returns.
     virtual std::vector<DirEntry> find(const std::string& pattern) = 0;
+    // Every entry of a folder (with its trailing separator), as find reports them; none when the
+    // folder cannot be read (missing, no right to list, a share that stopped answering), which
+    // find cannot tell from an empty folder.
+    virtual std::optional<std::vector<DirEntry>> listFolder(const std::string& folder) {
+        if (!dirExists(folder)) return std::nullopt;
+        return find(folder + "*");
+    }
 
     // Attributes of a path, following links; none when it does not exist.
     virtual std::optional<uint32_t> attributes(const std::string& path) = 0;

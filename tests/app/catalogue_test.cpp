@@ -30,9 +30,14 @@ protected:
         ASSERT_TRUE(dos);
         ASSERT_TRUE(machine.files->openRead(path)->setLastWriteDos(*dos));
     }
-    // The decision for a name the record does not know: time rules alone.
-    bool Decide(const std::string& server, const std::string& local) {
-        return app::PrecisaCopiar(*machine.files, semRegistro, platform::fileNamePart(local), server, local);
+    // The decision for a name the record does not know (time rules alone), from fresh listings.
+    bool Decide(const std::string& name) {
+        app::Listagens folders(*machine.files);
+        return app::DecideCopia(folders, semRegistro, name, dir.folder() + "srv/", dir.folder() + "term/").copiar;
+    }
+    std::vector<std::string> Sweep(const std::string& mask) {
+        app::Listagens folders(*machine.files);
+        return app::VarreServidor(*machine.files, folders, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", mask);
     }
     acervo::Acervo semRegistro;
     testing_support::TempDir dir;
@@ -129,43 +134,44 @@ TEST(NomeSeguro, SubFoldersStayInsideTheProgramFolder) {
 
 TEST_F(CatalogueFiles, CopyDecisionByDosTimeStrictlyNewer) {
     const std::string server = dir.write("srv/A.EXE", "s"), local = dir.write("term/A.EXE", "t");
-    const std::string missing = dir.folder() + "term/FALTA.EXE";
-    EXPECT_TRUE(Decide(server, missing));
-    EXPECT_FALSE(Decide(missing, local));
+    dir.write("srv/NOVO.EXE", "s");
+    dir.write("term/SO_NO_TERMINAL.EXE", "t");
+    EXPECT_TRUE(Decide("NOVO.EXE"));
+    EXPECT_FALSE(Decide("SO_NO_TERMINAL.EXE"));
 
     SetDos(server, 2024, 10);
     SetDos(local, 2024, 10);
-    EXPECT_FALSE(Decide(server, local));  // equal
+    EXPECT_FALSE(Decide("A.EXE"));  // equal
     SetDos(local, 2024, 12);
-    EXPECT_FALSE(Decide(server, local));  // the terminal's is newer
+    EXPECT_FALSE(Decide("A.EXE"));  // the terminal's is newer
     SetDos(server, 2024, 14);
-    EXPECT_TRUE(Decide(server, local));  // two seconds newer
+    EXPECT_TRUE(Decide("A.EXE"));  // two seconds newer
 
     // One second later lies in the same two-second step.
     SetDos(server, 2024, 12);
     fs::last_write_time(dir / "srv/A.EXE", fs::last_write_time(dir / "term/A.EXE") + std::chrono::seconds(1));
-    EXPECT_FALSE(Decide(server, local));
+    EXPECT_FALSE(Decide("A.EXE"));
 }
 
 TEST_F(CatalogueFiles, AFolderIsNoFileAndTimesOutsideTheDosYearsCompareAsTheyAre) {
     fs::create_directories(dir / "srv/PASTA.EXE");
-    EXPECT_FALSE(Decide(dir.folder() + "srv/PASTA.EXE", dir.folder() + "term/PASTA.EXE"));
+    EXPECT_FALSE(Decide("PASTA.EXE"));
 
     const std::string server = dir.write("srv/B.EXE", "s"), local = dir.write("term/B.EXE", "t");
     const auto fiftyYears = std::chrono::hours(24 * 365 * 50);
     const fs::file_time_type now = fs::file_time_type::clock::now();
     fs::last_write_time(dir / "term/B.EXE", now - fiftyYears);
-    EXPECT_TRUE(Decide(server, local));  // a 1970s terminal copy is older
+    EXPECT_TRUE(Decide("B.EXE"));  // a 1970s terminal copy is older
     fs::last_write_time(dir / "term/B.EXE", now);
     fs::last_write_time(dir / "srv/B.EXE", now - fiftyYears);
-    EXPECT_FALSE(Decide(server, local));
+    EXPECT_FALSE(Decide("B.EXE"));
     fs::last_write_time(dir / "term/B.EXE", now - fiftyYears - std::chrono::seconds(1));
-    EXPECT_TRUE(Decide(server, local));  // both before 1980: to the second
+    EXPECT_TRUE(Decide("B.EXE"));  // both before 1980: to the second
     fs::last_write_time(dir / "srv/B.EXE", now + 2 * fiftyYears);     // after 2107
-    EXPECT_TRUE(Decide(server, local));
+    EXPECT_TRUE(Decide("B.EXE"));
     fs::remove(dir / "term/B.EXE");
     EXPECT_FALSE(app::VersaoDe(*machine.files, local));  // gone: a missing file, copied
-    EXPECT_TRUE(Decide(server, local));
+    EXPECT_TRUE(Decide("B.EXE"));
 }
 
 TEST_F(CatalogueFiles, SweepsAppendWhatIsMissingOrOlderInSearchOrder) {
@@ -181,12 +187,12 @@ TEST_F(CatalogueFiles, SweepsAppendWhatIsMissingOrOlderInSearchOrder) {
     std::vector<std::string> expected;
     for (const platform::DirEntry& entry : machine.files->find(dir.folder() + "srv/*.BPL"))
         if (entry.name != "IGUAL.BPL") expected.push_back(entry.name);
-    EXPECT_EQ(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.BPL"), expected);
+    EXPECT_EQ(Sweep("*.BPL"), expected);
     EXPECT_EQ(expected.size(), 2u);
-    EXPECT_EQ(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL"),
+    EXPECT_EQ(Sweep("*.DLL"),
               std::vector<std::string>{"OUTRO.DLL"});
     fs::remove(dir / "srv/OUTRO.DLL");
-    EXPECT_TRUE(app::VarreServidor(*machine.files, semRegistro, dir.folder() + "srv/", dir.folder() + "term/", "*.DLL").empty());
+    EXPECT_TRUE(Sweep("*.DLL").empty());
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <filesystem>
 
+#include "platform/text.h"
 #include "run_fixture.h"
 #include "support/faulty_file_system.h"
 
@@ -64,9 +65,15 @@ TEST_F(Mends, AServerProgramFolderThatCannotBeListedDeletesNothing) {
     WriteCatalogue({"PKQOR7.bpl"});
     Terminal("PKQOR7.bpl");
     Terminal("midas.dll");
-    EXPECT_EQ(RunUpdate(), "");
+    // Nothing could be judged: the user is told, and the exit status says so.
+    EXPECT_EQ(RunUpdate(), "--- error\nNão foi possível ler a pasta de programas do servidor:\n" +
+                               platform::pathForDisplay(dir.folder() + "faltando\\\\") +
+                               "\n\nA atualização parou em PKQOR7.bpl: este arquivo e os seguintes não foram conferidos.\n"
+                               "Avise o suporte; a próxima execução termina a atualização.\n--- answer: OK\n");
+    EXPECT_EQ(Form().CodigoSaida, 16);
     EXPECT_TRUE(TerminalHas("PKQOR7.bpl"));
     EXPECT_TRUE(TerminalHas("midas.dll"));
+    EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
 }
 
 class FallbackCopy : public Mends {

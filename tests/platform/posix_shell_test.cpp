@@ -3,6 +3,7 @@
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -113,6 +114,19 @@ TEST_F(PosixShellTest, OtherFilesGoToTheDesktopOpener) {
     fs::remove(dir / "opened.txt");
     EXPECT_GT(run("explorer.exe", dir.folder() + "BIN", dir.folder()), 32);
     EXPECT_EQ(waitForFile(dir, "opened.txt"), dir.folder() + "bin");
+}
+
+// A started module keeps nothing open of the program that started it: a lock held through an
+// inherited descriptor would stay taken for as long as the module runs.
+TEST_F(PosixShellTest, AStartedProgramInheritsNoDescriptorBeyondTheStandardStreams) {
+    const int inherited = ::open(dir.write("aberto.txt", "x").c_str(), O_RDONLY);  // no close-on-exec
+    ASSERT_GE(inherited, 3);
+    executable(dir, "LISTA.EXE", "#!/bin/sh\nls -l /proc/$$/fd > fds.tmp && mv fds.tmp fds.txt\n");
+    EXPECT_GT(run("LISTA.EXE", " ", dir.folder()), 32);
+    const std::string fds = waitForFile(dir, "fds.txt");
+    ::close(inherited);
+    ASSERT_NE(fds, "");
+    EXPECT_EQ(fds.find("aberto.txt"), std::string::npos) << fds;
 }
 
 }  // namespace

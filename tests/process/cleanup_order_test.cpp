@@ -29,7 +29,7 @@ public:
 };
 
 platform::DirEntry file(const std::string& name, uint32_t attributes = platform::attr::Archive) {
-    return {name, attributes, 1, std::nullopt};
+    return {name, attributes, 1, std::nullopt, 0};
 }
 
 }  // namespace

@@ -39,6 +39,9 @@ public:
     int FlushCalls() const { return *flushes_; }
 
     std::vector<platform::DirEntry> find(const std::string& pattern) override { return inner_->find(pattern); }
+    std::optional<std::vector<platform::DirEntry>> listFolder(const std::string& folder) override {
+        return inner_->listFolder(folder);
+    }
     std::optional<uint32_t> attributes(const std::string& path) override { return inner_->attributes(path); }
     bool setAttributes(const std::string& path, uint32_t attributes) override {
         return !RefusesModeOf(path) && inner_->setAttributes(path, attributes);

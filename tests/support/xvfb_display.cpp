@@ -60,7 +60,13 @@ XvfbDisplay::XvfbDisplay() {
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
     pid_t pid = 0;
-    if (posix_spawn(&pid, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) return;
+    // A display that outlived its test must hold nothing of the test's (a lock taken for the whole run).
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    const int failed = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (failed != 0) return;
     pid_ = pid;
     const std::string socket = "/tmp/.X11-unix/X" + std::to_string(number);
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);

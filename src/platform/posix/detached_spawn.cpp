@@ -47,7 +47,15 @@ void resetSignals() {
         if (signal != SIGKILL && signal != SIGSTOP) ::sigaction(signal, &byDefault, nullptr);
 }
 
+// The started program keeps nothing of ours open (a lock held through an inherited descriptor
+// would outlive this program): everything above the standard streams but the report pipe goes.
+void closeInherited(int pipe) {
+    if (pipe > 3) ::close_range(3, static_cast<unsigned>(pipe) - 1, 0);
+    ::close_range(static_cast<unsigned>(pipe) + 1, ~0U, 0);
+}
+
 [[noreturn]] void runGrandchild(int pipe, const char* program, char* const* argv, const char* folder) {
+    closeInherited(pipe);
     detachStreams();
     resetSignals();
     if (*folder && ::chdir(folder) != 0) failChild(pipe, FolderStage);

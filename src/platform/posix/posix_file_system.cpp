@@ -28,33 +28,47 @@ struct DirCloser {
 std::optional<DirEntry> describeEntry(int dirFd, const std::string& name) {
     struct stat link, target;
     if (::fstatat(dirFd, name.c_str(), &link, AT_SYMLINK_NOFOLLOW) != 0) return std::nullopt;
-    bool reachable = ::fstatat(dirFd, name.c_str(), &target, 0) == 0;
+    // Only a link has a target of its own to look at: one call per entry for everything else.
+    const bool reachable = !S_ISLNK(link.st_mode) || ::fstatat(dirFd, name.c_str(), &target, 0) == 0;
+    if (!S_ISLNK(link.st_mode)) target = link;
     const struct stat& timed = reachable ? target : link;
     DirEntry entry;
     entry.name = name;
     entry.attributes = attributesOf(name, link, reachable ? &target : nullptr);
     entry.size = S_ISREG(timed.st_mode) ? static_cast<uint64_t>(timed.st_size) : 0;
     entry.dosTime = dosTimeOf(timed.st_mtime);
+    if (reachable) entry.lastWrite = posix::stampOf(timed).lastWrite;
     return entry;
 }
 
 bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
-std::vector<DirEntry> searchFolder(const std::string& folder, const std::string& namePattern) {
+std::optional<std::vector<DirEntry>> listMatching(const std::string& folder, const std::string& namePattern) {
     std::vector<DirEntry> found;
     std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) return found;
-    while (dirent* item = ::readdir(dir.get())) {
+    if (!dir) return std::nullopt;
+    for (;;) {
+        errno = 0;
+        const dirent* item = ::readdir(dir.get());
+        if (!item) break;
         std::string name = item->d_name;
         if (isDotEntry(name) || !matchesPattern(namePattern, name)) continue;
         if (auto entry = describeEntry(::dirfd(dir.get()), name)) found.push_back(std::move(*entry));
+        // Gone meanwhile is fine; an entry that cannot be looked at (a share that stopped answering) is not.
+        else if (errno != ENOENT) return std::nullopt;
     }
+    // A listing cut short is no listing: its missing names would pass for files the folder lacks.
+    if (errno != 0) return std::nullopt;
     // Folder order on Linux is hash order: report names sorted as an NTFS folder lists them.
     std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
         std::string ua = upperAscii(a.name), ub = upperAscii(b.name);
         return ua != ub ? ua < ub : a.name < b.name;
     });
     return found;
+}
+
+std::vector<DirEntry> searchFolder(const std::string& folder, const std::string& namePattern) {
+    return listMatching(folder, namePattern).value_or(std::vector<DirEntry>{});
 }
 
 std::optional<struct stat> statusOf(const std::string& path) {
@@ -102,6 +116,11 @@ std::vector<DirEntry> PosixFileSystem::find(const std::string& pattern) {
     std::optional<DirEntry> entry = describeEntry(::dirfd(dir.get()), name);
     if (!entry) return {};
     return {*entry};
+}
+
+std::optional<std::vector<DirEntry>> PosixFileSystem::listFolder(const std::string& folder) {
+    std::string native = resolvePath(folder);
+    return listMatching(native.empty() ? "." : native, "*");
 }
 
 std::optional<uint32_t> PosixFileSystem::attributes(const std::string& path) {

@@ -25,6 +25,7 @@ DirEntry entryOf(const WIN32_FIND_DATAW& data) {
     entry.attributes = data.dwFileAttributes;
     entry.size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     entry.dosTime = dosFromFileTime(data.ftLastWriteTime);
+    entry.lastWrite = ticksOf(data.ftLastWriteTime);
     return entry;
 }
 
@@ -64,6 +65,22 @@ std::vector<DirEntry> Win32FileSystem::find(const std::string& pattern) {
     do {
         if (!isDotEntry(data.cFileName)) entries.push_back(entryOf(data));
     } while (FindNextFileW(search.get(), &data));
+    return entries;
+}
+
+std::optional<std::vector<DirEntry>> Win32FileSystem::listFolder(const std::string& folder) {
+    std::vector<DirEntry> entries;
+    WIN32_FIND_DATAW data;
+    FindHandle search(FindFirstFileW(toWide(folder + "*").c_str(), &data));
+    if (!search.valid()) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND) return entries;  // a drive's empty root
+        return std::nullopt;
+    }
+    do {
+        if (!isDotEntry(data.cFileName)) entries.push_back(entryOf(data));
+    } while (FindNextFileW(search.get(), &data));
+    // A search cut short by the share is no listing.
+    if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
     return entries;
 }
 

@@ -8,6 +8,7 @@ namespace platform::win32 {
 class Win32FileSystem : public FileSystem {
 public:
     std::vector<DirEntry> find(const std::string& pattern) override;
+    std::optional<std::vector<DirEntry>> listFolder(const std::string& folder) override;
     std::optional<uint32_t> attributes(const std::string& path) override;
     bool setAttributes(const std::string& path, uint32_t attributes) override;
     bool fileExists(const std::string& path) override;

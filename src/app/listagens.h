@@ -1,0 +1,51 @@
+// The folders the copy decision needs, each listed once: names, sizes and times of a whole folder
+// come in a few requests to the share, so judging a catalogue line costs no request at all, and a
+// name the server lacks costs nothing. Answers are those the per-file calls would give (letter
+// case ignored where the name is not there as written, sub-folders, links followed).
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "acervo/acervo.h"
+#include "platform/platform.h"
+
+namespace app {
+
+class Listagens {
+public:
+    explicit Listagens(platform::FileSystem& files) : files_(files) {}
+
+    struct Resposta {
+        std::optional<acervo::Versao> versao;  // none: no such file (missing, or a folder)
+        bool pastaLida = true;                 // false: its folder could not be listed
+    };
+    // The file `nome` (relative; it may hold sub-folders) under `pasta` (with its separator).
+    Resposta Procura(const std::string& pasta, const std::string& nome);
+    // A copy changed `nome` under `pasta`: what is there now.
+    void Atualiza(const std::string& pasta, const std::string& nome);
+    // The file at a full path, asked of the system itself (a folder that could not be listed).
+    std::optional<acervo::Versao> Direto(const std::string& caminho);
+    // Forgets what was listed of `pasta` and below it (files were deleted there).
+    void Esquece(const std::string& pasta);
+
+private:
+    struct Pasta {
+        bool lida = false;
+        std::vector<platform::DirEntry> entradas;
+        std::unordered_map<std::string, size_t> exatos;     // name as written
+        std::unordered_map<std::string, size_t> semCaixa;   // upper-cased: the first of its spellings
+    };
+    Pasta& Lista(const std::string& caminho);
+    const platform::DirEntry* Entrada(Pasta& pasta, const std::string& nome) const;
+    // Where sub-folders lead: the folder that holds the last component; none when one is missing.
+    std::optional<std::string> PastaDe(const std::string& pasta, const std::vector<std::string>& partes, bool& lida);
+
+    platform::FileSystem& files_;
+    std::map<std::string, Pasta> pastas_;
+};
+
+}  // namespace app
