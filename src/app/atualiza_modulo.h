@@ -56,6 +56,9 @@ public:
     void FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus Status);
 
     void ApagaAntigos(const std::string& Caminho);
+    // A file the clean-up would delete that stays: the record names it, it is as the copy left
+    // it, the server still holds that very version, and its bytes match the record's digest.
+    bool MantemVersaoDoServidor(const std::string& caminho, const platform::DirEntry& entrada);
     void ExcluirArq(const std::string& Caminho);
     int32_t KillTask(const std::string& ExeFileName);
     std::string VerModuloAberto(std::string Aplicacao, uintptr_t& Handel);
@@ -137,6 +140,8 @@ private:
     bool ModuloIniciado = false;
     // The record was read, so writing it keeps what it held.
     bool AcervoLido = false;
+    std::string PastaServidor;  // RetornaCaminho("EXE") of this run
+    int Mantidos = 0;           // files the clean-up left in place, already current
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
 };

@@ -1,6 +1,7 @@
 // The catalogue phase of the update run: the work list in Memo1, the sweeps, and the walk that
 // copies, one file per Execute, what the terminal lacks or holds older.
 #include "acervo/arquivo.h"
+#include "acervo/digest.h"
 #include "app/atualiza_modulo.h"
 #include "app/catalogue.h"
 #include "app/exit_status.h"
@@ -10,6 +11,7 @@
 #include <cstdio>
 
 #include "platform/text.h"
+#include "process/cleanup.h"
 #include "settings/retorna_caminho.h"
 
 namespace app {
@@ -111,6 +113,9 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
         entrada.servidor = copiada->Source;
         if (!copiada->Finished) entrada.estado = acervo::Estado::Incompleto;
     }
+    // What the clean-up would delete keeps its bytes' digest, so that the next run can leave it.
+    if (entrada.estado == acervo::Estado::Instalado && process::NomeAntigo(nome))
+        entrada.conteudo = acervo::DigestOfFile(*Plataforma.files, destino);
     Acervo.Registra(std::move(entrada));
 }
 

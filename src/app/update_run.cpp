@@ -3,6 +3,7 @@
 #include "app/catalogue.h"
 #include "app/exit_status.h"
 #include "app/logged_platform.h"
+#include "acervo/digest.h"
 #include "app/run_state.h"
 #include "platform/text.h"
 #include "process/cleanup.h"
@@ -94,6 +95,7 @@ void TFrmAtuModulo::FechaModulos() {
 
 void TFrmAtuModulo::RegiaoProtegida() {
     const std::string pastaServidor = settings::RetornaCaminho(Plataforma, "EXE");
+    PastaServidor = pastaServidor;
     RegistraConfiguracao(pastaServidor);
     ListaAtualizados.clear();
     Copias.Limpa();
@@ -204,7 +206,29 @@ int32_t TFrmAtuModulo::KillTask(const std::string& ExeFileName) {
 
 void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
     ArquivosRegistrados files(Plataforma.files, Registro);
-    process::ApagaAntigos(files, Caminho, [this](const std::string& texto) { Caixa(ui::BoxKind::Plain, platform::pathForDisplay(texto)); });
+    Mantidos = 0;
+    process::ApagaAntigos(
+        files, Caminho, [this](const std::string& texto) { Caixa(ui::BoxKind::Plain, platform::pathForDisplay(texto)); },
+        [this](const std::string& caminho, const platform::DirEntry& entrada) {
+            const bool mantem = MantemVersaoDoServidor(caminho, entrada);
+            Mantidos += mantem ? 1 : 0;
+            return mantem;
+        });
+    if (Mantidos > 0)
+        Registro.Escreve("limpeza: " + std::to_string(Mantidos) +
+                         " arquivo(s) mantido(s), já na versão do servidor (conferidos pelo conteúdo)");
+}
+
+bool TFrmAtuModulo::MantemVersaoDoServidor(const std::string& caminho, const platform::DirEntry& entrada) {
+    const std::string pasta = PastaPrograma();
+    if (!Pastas || !entrada.lastWrite || !caminho.starts_with(pasta)) return false;
+    const std::string nome = caminho.substr(pasta.size());
+    const acervo::Entrada* registrada = Acervo.Vigente(nome, platform::FileStamp{entrada.size, *entrada.lastWrite});
+    if (!registrada || registrada->estado != acervo::Estado::Instalado || !registrada->conteudo) return false;
+    const Listagens::Resposta noServidor = Pastas->Procura(PastaServidor, nome);
+    if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
+    // Size and time can be kept by a change that the disk or a person made: the bytes decide.
+    return acervo::DigestOfFile(*Plataforma.files, caminho) == registrada->conteudo;
 }
 
 void TFrmAtuModulo::ExcluirArq(const std::string& Caminho) {

@@ -13,6 +13,9 @@
 namespace process {
 
 using ReportFn = std::function<void(const std::string& text)>;
+// Whether a file that a mask matched stays (the terminal already holds the server's version of
+// it, checked): the full path and the file as the search found it.
+using KeepFn = std::function<bool(const std::string& path, const platform::DirEntry& entry)>;
 
 // Relative to the folder given to ApagaAntigos; "\" separates folders.
 inline constexpr std::array<std::string_view, 23> ArquivosAntigos = {
@@ -51,10 +54,17 @@ bool ServidorPodeRepor(platform::FileSystem& files, const std::string& pastaServ
 
 // Applies every mask of ArquivosAntigos, in order, to Caminho (a folder with its trailing
 // separator). Every mask is tried whatever the earlier ones did.
-void ApagaAntigos(platform::FileSystem& files, const std::string& Caminho, const ReportFn& report);
+void ApagaAntigos(platform::FileSystem& files, const std::string& Caminho, const ReportFn& report,
+                  const KeepFn& keep = {});
 
-// Deletes every file (not folder) that the wildcard path caminho matches, in search order; the
-// read-only attribute is left as it is. One report per file that could not be deleted.
-void ExcluirArq(platform::FileSystem& files, const std::string& caminho, const ReportFn& report);
+// Deletes every file (not folder) that the wildcard path caminho matches, in search order, except
+// those `keep` keeps; the read-only attribute is left as it is. One report per file that could not
+// be deleted.
+void ExcluirArq(platform::FileSystem& files, const std::string& caminho, const ReportFn& report,
+                const KeepFn& keep = {});
+
+// Whether a name relative to the program folder ("pkBase7.bpl", "TABDEF\tabdef.ini") falls under
+// one of the masks of ArquivosAntigos (letter case ignored; either separator).
+bool NomeAntigo(const std::string& nome);
 
 }  // namespace process

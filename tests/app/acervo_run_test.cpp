@@ -104,4 +104,51 @@ TEST_F(RecordRun, ADamagedOrForeignRecordCountsAsEmpty) {
     }
 }
 
+
+// Packages and libraries that the clean-up's masks match: those the terminal already holds in the
+// server's very version stay in place, neither deleted nor copied; every other one goes and comes
+// back as before. The bytes decide, not only size and time.
+class MaskedFiles : public RecordRun {
+protected:
+    MaskedFiles() {
+        WriteCatalogue({ModuleLine("QOR7.EXE", "Principal")});
+        for (const char* name : {"pkVendas7.bpl", "pkEstoque7.bpl", "midas.dll"})
+            Publish(name, std::string("conteúdo de ") + name, {2024, 6, 1, 9, 0, 0});
+    }
+    std::string Log() const { return dir.read("estacao/terminal/AtualizaTerminalQOR7.log"); }
+    std::string LogOfLastRun(const std::string& before) const { return Log().substr(before.size()); }
+};
+
+TEST_F(MaskedFiles, ThoseAlreadyInTheServersVersionStayAndTheRestGoAndComeBack) {
+    RunUpdate();
+    ASSERT_EQ(TerminalText("pkVendas7.bpl"), "conteúdo de pkVendas7.bpl");
+    std::string before = Log();
+    RunUpdate();
+    std::string run = LogOfLastRun(before);
+    EXPECT_EQ(run.find("excluído:"), std::string::npos) << run;
+    EXPECT_EQ(run.find("copiado:"), std::string::npos) << run;
+    EXPECT_NE(run.find("limpeza: 3 arquivo(s) mantido(s)"), std::string::npos) << run;
+
+    // Changed on the terminal with its size and time kept; a new build of another; an old
+    // package the server never had; a package the server no longer has.
+    const std::string vendas = terminalFolder + "pkVendas7.bpl";
+    const auto stamp = machine.files->stampOf(vendas);
+    Terminal("pkVendas7.bpl", "conteúdo de pkVendaX7.bpl");
+    ASSERT_TRUE(machine.files->openRead(vendas)->setLastWrite(stamp->lastWrite));
+    Publish("midas.dll", "midas novo", {2024, 6, 2, 9, 0, 0});
+    Terminal("pkAntigo7.bpl", "velho");
+    fs::remove(dir / "rede/servidor/QOR7/pkEstoque7.bpl");
+    before = Log();
+    RunUpdate();
+    run = LogOfLastRun(before);
+    EXPECT_EQ(TerminalText("pkVendas7.bpl"), "conteúdo de pkVendas7.bpl");
+    EXPECT_EQ(TerminalText("midas.dll"), "midas novo");
+    EXPECT_FALSE(TerminalHas("pkAntigo7.bpl"));
+    EXPECT_FALSE(TerminalHas("pkEstoque7.bpl"));
+    for (const char* line : {"copiado: pkVendas7.bpl", "copiado: midas.dll", "excluído: " , "pkEstoque7.bpl"})
+        EXPECT_NE(run.find(line), std::string::npos) << line << "\n" << run;
+    EXPECT_EQ(run.find("mantido"), std::string::npos) << run;
+    EXPECT_EQ(Form().CodigoSaida, 0);
+}
+
 }  // namespace

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
-#include "platform/posix/wildcard.h"
+#include "platform/wildcard.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // "name.*" also finds a name without extension, as the Windows search does.
     if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*")
         expected = expected || ReferenceMatch(pattern.substr(0, pattern.size() - 2), name);
-    const bool got = platform::posix::matchesPattern(pattern, name);
+    const bool got = platform::matchesPattern(pattern, name);
     FUZZ_CHECK(got == expected, fuzz::Visible(pattern) + " vs " + fuzz::Visible(name) + (got ? ": matched" : ": no match"));
     return 0;
 }

@@ -13,7 +13,7 @@
 #include "platform/posix/file_transfer.h"
 #include "platform/posix/paths.h"
 #include "platform/posix/posix_file.h"
-#include "platform/posix/wildcard.h"
+#include "platform/wildcard.h"
 #include "platform/text.h"
 
 namespace platform::posix {

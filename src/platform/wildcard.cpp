@@ -1,8 +1,8 @@
-#include "platform/posix/wildcard.h"
+#include "platform/wildcard.h"
 
 #include "platform/text.h"
 
-namespace platform::posix {
+namespace platform {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool matchesPattern(std::string_view pattern, std::string_view name) {
     return false;
 }
 
-}  // namespace platform::posix
+}  // namespace platform
