@@ -1,15 +1,21 @@
 # Counts the test cases in the GoogleTest XML reports of a folder and prints one line:
 #   <LABEL>: N passed, M failed, K skipped
 # followed by the failed cases and the skipped ones with their reasons. A case skipped without a
-# reason counts as failed. With FAILED_LOG (CTest's Testing/Temporary/LastTestsFailed.log), a
-# CTest entry that failed without writing its report (a crash, a time-out) counts as failed too.
-#   cmake -DRESULTS=<folder> -DLABEL=<text> [-DFAILED_LOG=<file>] -P count-tests.cmake
+# reason counts as failed. With TEST_XML (the Test.xml of a run of ctest -T Test), a CTest entry
+# that failed or did not run without writing its report (a crash, a time-out, a program that never
+# started) counts as failed too, shown with how it ended (CTest's word and the exit value), its
+# time and the last lines it printed, so that such a failure explains itself.
+#   cmake -DRESULTS=<folder> -DLABEL=<text> [-DTEST_XML=<file>] -P count-tests.cmake
 if(NOT DEFINED RESULTS OR NOT DEFINED LABEL)
   message(FATAL_ERROR "usage: cmake -DRESULTS=<folder> -DLABEL=<text> -P count-tests.cmake")
 endif()
 
-# CMake lists would take ";" for their own: the reports are read with it replaced by this.
+# CMake lists would take ";" for their own: the reports are read with it replaced by this (and
+# the output of a program, below, with these in place of a backslash, "[" and "]").
 string(ASCII 31 sep)
+string(ASCII 28 backslash)
+string(ASCII 29 open)
+string(ASCII 30 close)
 
 # The escapes that GoogleTest writes into a message (their ";" replaced as above).
 function(unescape_xml out text)
@@ -73,20 +79,88 @@ foreach(report IN LISTS reports)
   endforeach()
 endforeach()
 
-if(DEFINED FAILED_LOG AND EXISTS "${FAILED_LOG}")
-  file(STRINGS "${FAILED_LOG}" entries REGEX "^[0-9]+:")
-  foreach(entry IN LISTS entries)
-    string(REGEX REPLACE "^[0-9]+:" "" entry "${entry}")
-    if(NOT EXISTS "${RESULTS}/${entry}.xml")
+# The value of one of CTest's measurements in a test's entry of Test.xml.
+function(measurement out test name)
+  string(REGEX MATCH "name=\"${name}\">[ \t\r\n]*<Value>([^<]*)</Value>" ignored "${test}")
+  set(${out} "${CMAKE_MATCH_1}" PARENT_SCOPE)
+endfunction()
+
+# How an entry without its report ended, then the last lines it printed, each line indented.
+function(describe_end out name test)
+  measurement(word "${test}" "Exit Code")
+  measurement(value "${test}" "Exit Value")
+  measurement(seconds "${test}" "Execution Time")
+  if(test MATCHES "^<Test Status=\"notrun\"")
+    set(how "not run")
+  elseif(word STREQUAL "Failed")
+    set(how "exit status ${value}")
+  else()
+    set(how "${word}")  # a signal or a time-out, in CTest's words
+  endif()
+  if(seconds MATCHES "^([0-9]+(\\.[0-9][0-9]?)?)")
+    string(APPEND how ", after ${CMAKE_MATCH_1} s")
+  endif()
+  set(lines "${name} (ended without its report: ${how})")
+  string(REGEX MATCH "<Measurement>[ \t\r\n]*<Value>([^<]*)</Value>" ignored "${test}")
+  set(printed "${CMAKE_MATCH_1}")
+  foreach(pair "lt=<" "gt=>" "quot=\"" "apos='" "amp=&")
+    string(REGEX MATCH "^([^=]*)=(.*)$" ignored "${pair}")
+    string(REPLACE "&${CMAKE_MATCH_1}${sep}" "${CMAKE_MATCH_2}" printed "${printed}")
+  endforeach()
+  string(REPLACE "\r" "" printed "${printed}")
+  string(STRIP "${printed}" printed)
+  if(printed STREQUAL "")
+    list(APPEND lines "    it printed nothing")
+  else()
+    string(REPLACE "\n" ";" printed "${printed}")
+    list(LENGTH printed count)
+    set(first 0)
+    if(count GREATER 20)
+      math(EXPR first "${count} - 20")
+      list(APPEND lines "    | (${first} earlier lines left out)")
+    endif()
+    list(SUBLIST printed ${first} -1 printed)
+    foreach(line IN LISTS printed)
+      list(APPEND lines "    | ${line}")
+    endforeach()
+  endif()
+  set(${out} "${lines}" PARENT_SCOPE)
+endfunction()
+
+if(DEFINED TEST_XML AND EXISTS "${TEST_XML}")
+  file(READ "${TEST_XML}" xml)
+  # What CMake lists would take for their own is kept aside until the lines are printed.
+  string(REPLACE "\\" "${backslash}" xml "${xml}")
+  string(REPLACE ";" "${sep}" xml "${xml}")
+  string(REPLACE "[" "${open}" xml "${xml}")
+  string(REPLACE "]" "${close}" xml "${xml}")
+  string(REPLACE "<Test Status=" ";<Test Status=" tests "${xml}")
+  list(POP_FRONT tests)  # what precedes the first test
+  foreach(test IN LISTS tests)
+    if(NOT test MATCHES "^<Test Status=\"(failed|notrun)\"")
+      continue()
+    endif()
+    string(REGEX MATCH "<Name>([^<]*)</Name>" ignored "${test}")
+    set(name "${CMAKE_MATCH_1}")
+    if(NOT EXISTS "${RESULTS}/${name}.xml")
       math(EXPR failed "${failed} + 1")
-      list(APPEND failures "${entry} (ended without its report: see the CTest output)")
+      describe_end(lines "${name}" "${test}")
+      list(APPEND failures "${lines}")
     endif()
   endforeach()
 endif()
 
 message("${LABEL}: ${passed} passed, ${failed} failed, ${skipped} skipped")
 foreach(line IN LISTS failures)
-  message("  failed:  ${line}")
+  string(REPLACE "${sep}" ";" line "${line}")
+  string(REPLACE "${backslash}" "\\" line "${line}")
+  string(REPLACE "${open}" "[" line "${line}")
+  string(REPLACE "${close}" "]" line "${line}")
+  if(line MATCHES "^    ")
+    message("         ${line}")  # under the entry it belongs to
+  else()
+    message("  failed:  ${line}")
+  endif()
 endforeach()
 foreach(line IN LISTS skips)
   message("  skipped: ${line}")

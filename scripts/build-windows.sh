@@ -69,13 +69,6 @@ fi
 "$wineserver" -p60 </dev/null >/dev/null 2>&1 || true  # refused when one already runs: that one serves
 cmake/wine-run.sh "$WINEPREFIX" wineboot </dev/null >/dev/null 2>&1 || true
 
-results="$build_dir/test-results"
-failed_log="$build_dir/Testing/Temporary/LastTestsFailed.log"
-rm -rf "$results" "$failed_log"
 status=0
-ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600 ${WIN_TESTS:+-R "$WIN_TESTS"} || status=$?
-summary=$(cmake -DRESULTS="$results" -DLABEL="windows (wine)" -DFAILED_LOG="$failed_log" \
-                -P cmake/count-tests.cmake 2>&1)
-echo "$summary"
-echo "$summary" | head -1 | grep -q ', 0 failed,' || status=1
+bash scripts/run-suite.sh "$build_dir" "windows (wine)" -j2 --timeout 600 ${WIN_TESTS:+-R "$WIN_TESTS"} || status=$?
 exit $status
