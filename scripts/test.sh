@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite, the same suite built once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build's suite under Wine, then each
-# fuzz target briefly on its seed corpus. Prints how many tests passed and failed on each (with what explains each failure) and
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build's suite under Wine, the
+# release packages made from those builds and checked, then each fuzz target briefly on its seed
+# corpus. Prints how many tests passed and failed on each (with what explains each failure) and
 # what the fuzzers found; exits non-zero when any failed or found a fault.
 #   BUILD_DIR       native build folder (default build)
 #   ASAN_BUILD_DIR  sanitizer build folder (default build-asan)
@@ -54,8 +55,23 @@ BUILD_DIR="$win_build_dir" bash scripts/build-windows.sh --test 2>&1 | tee "$win
 windows=$(count_of "windows (wine)" "$windows_log")
 [ -n "$windows" ] || windows="windows (wine): not run (build failed)"
 
+# The release packages, made from the two builds above as scripts/release.sh makes them, and
+# checked as an administrator meets them.
+release_dir=$(mktemp -d)
+trap 'rm -rf "$windows_log" "$release_dir"' EXIT
+if RELEASE_BUILD_DIR="$build_dir" RELEASE_WIN_BUILD_DIR="$win_build_dir" DIST_DIR="$release_dir" \
+     bash scripts/release.sh; then
+  release=$(CHECK_WINEPREFIX="$win_build_dir/wineprefix" bash scripts/check-release.sh "$release_dir")
+  release_status=$?
+  echo "$release"
+  [ "$release_status" -eq 0 ] || status=1
+else
+  release="release: not checked (the packages could not be made)"
+  status=1
+fi
+
 fuzz_log=$(mktemp)
-trap 'rm -f "$windows_log" "$fuzz_log"' EXIT
+trap 'rm -rf "$windows_log" "$release_dir" "$fuzz_log"' EXIT
 FUZZ_JOBS=2 bash scripts/fuzz.sh "${FUZZ_SECONDS:-4}" 2>&1 | tee "$fuzz_log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 fuzzing=$(grep '^fuzzing: ' "$fuzz_log" || echo "fuzzing: not run (build failed)")
@@ -65,5 +81,6 @@ echo "=== Test summary ($((SECONDS - started)) s)"
 summary_of "$native"
 summary_of "$sanitized"
 summary_of "$windows"
+echo "$release"
 echo "$fuzzing"
 exit $status
