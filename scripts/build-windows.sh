@@ -12,13 +12,14 @@ targets=${WIN_TARGETS:-all}
 run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_TESTS=ON -DATUALIZA_BENCH=OFF >/dev/null
+source scripts/build-lock.sh
+in_build_folder "$build_dir" cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_TESTS=ON -DATUALIZA_BENCH=OFF >/dev/null
 if [ "$targets" = all ]; then
-  cmake --build "$build_dir" -j2
+  in_build_folder "$build_dir" cmake --build "$build_dir" -j2
 else
   # shellcheck disable=SC2086
-  cmake --build "$build_dir" -j2 --target $targets
+  in_build_folder "$build_dir" cmake --build "$build_dir" -j2 --target $targets
 fi
 
 exe="$build_dir/src/AtualizaTerminalQOR7.exe"

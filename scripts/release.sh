@@ -19,12 +19,14 @@ windows_dir=${RELEASE_WIN_BUILD_DIR:-build-release-win}
 dist=${DIST_DIR:-dist}
 options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DATUALIZA_TESTS=OFF -DATUALIZA_BENCH=OFF)
 
+source scripts/build-lock.sh
+
 # Configures a release folder the first time, then builds the program in it.
 build_program() {
   local dir=$1
   shift
-  [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" "${options[@]}" "$@" >/dev/null
-  cmake --build "$dir" -j2 --target AtualizaTerminalQOR7
+  [ -f "$dir/CMakeCache.txt" ] || in_build_folder "$dir" cmake -S . -B "$dir" "${options[@]}" "$@" >/dev/null
+  in_build_folder "$dir" cmake --build "$dir" -j2 --target AtualizaTerminalQOR7
 }
 
 # Installs the package's files into a folder of its name and packs that folder; prints the
@@ -33,7 +35,7 @@ pack() {
   local dir=$1 format=$2 name stage
   name=$(cat "$dir/nome-do-pacote.txt")
   stage=$(mktemp -d)
-  cmake --install "$dir" --prefix "$stage/$name" --component pacote --strip >/dev/null
+  in_build_folder "$dir" cmake --install "$dir" --prefix "$stage/$name" --component pacote --strip >/dev/null
   if [ "$format" = zip ]; then
     (cd "$stage" && cmake -E tar cf "$name.zip" --format=zip "$name")
   else

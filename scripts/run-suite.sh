@@ -12,8 +12,9 @@ shift 2
 # no dashboard settings; an empty file says so.
 rm -rf "$dir/test-results" "$dir/Testing/TAG" "$dir"/Testing/[0-9]*-[0-9]*
 [ -f "$dir/DartConfiguration.tcl" ] || : > "$dir/DartConfiguration.tcl"
+source scripts/build-lock.sh
 status=0
-ctest --test-dir "$dir" -T Test --no-compress-output --output-on-failure "$@" || status=$?
+in_build_folder "$dir" ctest --test-dir "$dir" -T Test --no-compress-output --output-on-failure "$@" || status=$?
 tag=$(head -1 "$dir/Testing/TAG" 2>/dev/null || true)
 counted=$(cmake -DRESULTS="$dir/test-results" -DLABEL="$label" -DTEST_XML="$dir/Testing/$tag/Test.xml" \
                 -P cmake/count-tests.cmake 2>&1)
