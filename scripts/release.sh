@@ -53,5 +53,5 @@ mkdir -p "$dist"
 rm -f "$dist"/AtualizaTerminalQOR7-*.zip "$dist"/AtualizaTerminalQOR7-*.tar.gz "$dist/SHA256SUMS"
 archives=("$(pack "$windows_dir" zip)" "$(pack "$native_dir" tar.gz)")
 (cd "$dist" && sha256sum "${archives[@]}" > SHA256SUMS)
-echo "release: $dist/"
+echo "packages in $dist/:"
 (cd "$dist" && ls -l "${archives[@]}" SHA256SUMS)
