@@ -12,13 +12,14 @@ targets=${WIN_TARGETS:-all}
 run_tests=false
 [ "${1:-}" = "--test" ] && run_tests=true
 
-cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
-      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_TESTS=ON -DATUALIZA_BENCH=OFF >/dev/null
+source scripts/build-lock.sh
+in_build_folder "$build_dir" cmake -S . -B "$build_dir" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$PWD/cmake/mingw-w64.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_TESTS=ON -DATUALIZA_BENCH=OFF >/dev/null
 if [ "$targets" = all ]; then
-  cmake --build "$build_dir" -j2
+  in_build_folder "$build_dir" cmake --build "$build_dir" -j2
 else
   # shellcheck disable=SC2086
-  cmake --build "$build_dir" -j2 --target $targets
+  in_build_folder "$build_dir" cmake --build "$build_dir" -j2 --target $targets
 fi
 
 exe="$build_dir/src/AtualizaTerminalQOR7.exe"
@@ -69,13 +70,6 @@ fi
 "$wineserver" -p60 </dev/null >/dev/null 2>&1 || true  # refused when one already runs: that one serves
 cmake/wine-run.sh "$WINEPREFIX" wineboot </dev/null >/dev/null 2>&1 || true
 
-results="$build_dir/test-results"
-failed_log="$build_dir/Testing/Temporary/LastTestsFailed.log"
-rm -rf "$results" "$failed_log"
 status=0
-ctest --test-dir "$build_dir" --output-on-failure -j2 --timeout 600 ${WIN_TESTS:+-R "$WIN_TESTS"} || status=$?
-summary=$(cmake -DRESULTS="$results" -DLABEL="windows (wine)" -DFAILED_LOG="$failed_log" \
-                -P cmake/count-tests.cmake 2>&1)
-echo "$summary"
-echo "$summary" | head -1 | grep -q ', 0 failed,' || status=1
+bash scripts/run-suite.sh "$build_dir" "windows (wine)" -j2 --timeout 600 ${WIN_TESTS:+-R "$WIN_TESTS"} || status=$?
 exit $status

@@ -13,9 +13,10 @@ build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-1}
 
 bash scripts/setup.sh || exit 1
-CC=clang CXX=clang++ cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_FUZZ=ON \
+source scripts/build-lock.sh
+CC=clang CXX=clang++ in_build_folder "$build_dir" cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_FUZZ=ON \
   -DATUALIZA_TESTS=OFF -DATUALIZA_BENCH=OFF -DATUALIZA_FLTK=OFF >/dev/null || exit 1
-cmake --build "$build_dir" -j2 --target fuzz_targets || exit 1
+in_build_folder "$build_dir" cmake --build "$build_dir" -j2 --target fuzz_targets || exit 1
 
 targets=${FUZZ_TARGETS:-$(ls tests/fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$//' | grep -vx fuzz_support)}
 scratch=$(mktemp -d)

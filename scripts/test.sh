@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test: the native suite, the same suite built once more with
-# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build's suite under Wine, then each
-# fuzz target briefly on its seed corpus. Prints how many tests passed and failed on each and what
-# the fuzzers found; exits non-zero when any failed or found a fault.
+# AddressSanitizer and UndefinedBehaviorSanitizer, the Windows build's suite under Wine, the
+# release packages made from those builds and checked, then each fuzz target briefly on its seed
+# corpus. Prints how many tests passed and failed on each (with what explains each failure) and
+# what the fuzzers found; exits non-zero when any failed or found a fault.
 #   BUILD_DIR       native build folder (default build)
 #   ASAN_BUILD_DIR  sanitizer build folder (default build-asan)
 #   WIN_BUILD_DIR   Windows build folder (default build-win)
@@ -15,18 +16,23 @@ win_build_dir=${WIN_BUILD_DIR:-build-win}
 started=$SECONDS
 status=0
 
+# The count that a suite printed in the log $2 under its label $1: its line and what follows.
+count_of() { sed -n "/^$1: [0-9]* passed/,\$p" "$2"; }
+
 # Runs the CTest suite of a native build folder and prints its count; the count's lines also go
 # into the variable named by $3. Fails when a test failed or a program ended without its report.
 run_suite() {
-  local dir=$1 label=$2 ctest_status=0 counted
-  rm -rf "$dir/test-results" "$dir/Testing/Temporary/LastTestsFailed.log"
-  ctest --test-dir "$dir" --output-on-failure -j2 --timeout 300 || ctest_status=$?
-  counted=$(cmake -DRESULTS="$dir/test-results" -DLABEL="$label" \
-                  -DFAILED_LOG="$dir/Testing/Temporary/LastTestsFailed.log" -P cmake/count-tests.cmake 2>&1)
-  echo "$counted"
-  printf -v "$3" '%s' "$counted"
-  [ "$ctest_status" -eq 0 ] && echo "$counted" | head -1 | grep -q ', 0 failed,'
+  local dir=$1 label=$2 log status
+  log=$(mktemp)
+  bash scripts/run-suite.sh "$dir" "$label" -j2 --timeout 300 2>&1 | tee "$log"
+  status=${PIPESTATUS[0]}
+  printf -v "$3" '%s' "$(count_of "$label" "$log")"
+  rm -f "$log"
+  return "$status"
 }
+
+# A suite's count for the summary: its line, then each failure with what explains it.
+summary_of() { echo "$1" | grep -v '^  skipped: '; }
 
 bash scripts/build.sh || exit 1
 run_suite "$build_dir" native native || status=1
@@ -46,18 +52,35 @@ windows_log=$(mktemp)
 trap 'rm -f "$windows_log"' EXIT
 BUILD_DIR="$win_build_dir" bash scripts/build-windows.sh --test 2>&1 | tee "$windows_log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-windows=$(grep -A1000 '^windows (wine): [0-9]* passed' "$windows_log" || echo "windows (wine): not run (build failed)")
+windows=$(count_of "windows (wine)" "$windows_log")
+[ -n "$windows" ] || windows="windows (wine): not run (build failed)"
+
+# The release packages, made from the two builds above as scripts/release.sh makes them, and
+# checked as an administrator meets them.
+release_dir=$(mktemp -d)
+trap 'rm -rf "$windows_log" "$release_dir"' EXIT
+if RELEASE_BUILD_DIR="$build_dir" RELEASE_WIN_BUILD_DIR="$win_build_dir" DIST_DIR="$release_dir" \
+     bash scripts/release.sh; then
+  release=$(CHECK_WINEPREFIX="$win_build_dir/wineprefix" bash scripts/check-release.sh "$release_dir")
+  release_status=$?
+  echo "$release"
+  [ "$release_status" -eq 0 ] || status=1
+else
+  release="release: not checked (the packages could not be made)"
+  status=1
+fi
 
 fuzz_log=$(mktemp)
-trap 'rm -f "$windows_log" "$fuzz_log"' EXIT
+trap 'rm -rf "$windows_log" "$release_dir" "$fuzz_log"' EXIT
 FUZZ_JOBS=2 bash scripts/fuzz.sh "${FUZZ_SECONDS:-4}" 2>&1 | tee "$fuzz_log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
 fuzzing=$(grep '^fuzzing: ' "$fuzz_log" || echo "fuzzing: not run (build failed)")
 
 echo
 echo "=== Test summary ($((SECONDS - started)) s)"
-echo "$native" | head -1
-echo "$sanitized" | head -1
-echo "$windows" | head -1
+summary_of "$native"
+summary_of "$sanitized"
+summary_of "$windows"
+echo "$release"
 echo "$fuzzing"
 exit $status

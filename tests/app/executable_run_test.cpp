@@ -116,8 +116,9 @@ TEST_F(RealRun, HelpAndVersionTouchNoProcessNoFileAndExitZero) {
     for (const std::vector<std::string>& arguments :
          std::vector<std::vector<std::string>>{{"--help"}, {"-h"}, {"F", "--help"}, {"--version"}}) {
         const std::string out = Run(arguments);
-        EXPECT_NE(out.find(arguments.back() == "--version" ? "AtualizaTerminalQOR7 versão 1.05 (compilação "
-                                                           : "Uso: AtualizaTerminalQOR7 [F] [design]"),
+        EXPECT_NE(out.find(arguments.back() == "--version"
+                               ? "AtualizaTerminalQOR7 versão " ATUALIZA_PROJECT_VERSION " (compilação "
+                               : "Uso: AtualizaTerminalQOR7 [F] [design]"),
                   std::string::npos)
             << out;
     }
@@ -136,7 +137,8 @@ TEST_F(RealRun, ANormalRunExitsZeroAndItsLogTellsWhatItDid) {
     EXPECT_EQ(Run({"F"}), kReport);
     EXPECT_FALSE(module.running());
     const std::string terminal = (dir / "estacao/terminal").string() + "/";
-    ExpectLines(Log(), {"=== início: AtualizaTerminalQOR7 versão 1.05 (compilação ", "argumentos: [F]\n",
+    ExpectLines(Log(), {"=== início: AtualizaTerminalQOR7 versão " ATUALIZA_PROJECT_VERSION " (compilação ",
+                        "argumentos: [F]\n",
                         "módulo encerrado: LUNDAMI7.EXE (pid " + std::to_string(module.pid()) + ")\n",
                         "fechamento dos módulos: ", "configuração: modo servidor, pasta de programas do servidor " +
                                                         (dir / "rede/servidor/QOR7").string() + "/\n",

@@ -1,5 +1,5 @@
 # Windows resources of AtualizaTerminalQOR7.exe: an icon drawn at build time by make_icon.cpp
-# (compiled for the build machine, not cross-compiled), the version 1.05 and the manifest.
+# (compiled for the build machine, not cross-compiled), the project's version and the manifest.
 enable_language(RC)
 
 find_program(ATUALIZA_HOST_CXX NAMES c++ g++ clang++ REQUIRED)
@@ -22,6 +22,10 @@ add_custom_command(
   COMMENT "Drawing the program icon"
   VERBATIM)
 
+# The numeric form of the version: "1.05" is 1,5,0,0.
+math(EXPR _atu_major "${PROJECT_VERSION_MAJOR}")
+math(EXPR _atu_minor "${PROJECT_VERSION_MINOR}")
+set(ATUALIZA_RC_VERSION "${_atu_major},${_atu_minor},0,0")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/atualiza.rc.in ${_atu_res_dir}/atualiza.rc @ONLY)
 set_source_files_properties(${_atu_res_dir}/atualiza.rc PROPERTIES
   OBJECT_DEPENDS "${ATUALIZA_ICON};${ATUALIZA_MANIFEST}")
