@@ -4,12 +4,15 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 #include "app/posiciona_form.h"
 #include "app/run_log.h"
 #include "feedback/resultado_copias.h"
 #include "fileops/fx_file_manager.h"
+#include "frota/estado.h"
 #include "platform/platform.h"
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -75,6 +78,9 @@ public:
     RegistroExecucao Registro;
     // Writes the run's end (outcome and exit status) into the log.
     void RegistraFim();
+    // Leaves this terminal's final state record in the server's TERMINAIS folder, when the
+    // administrator created it. Never raises; a record that cannot be written changes nothing.
+    void GravaEstadoFinal() noexcept;
 
     // Where PosicionaForm reads the work area; tests put a fixed desktop here.
     FonteAreaTrabalho AreaTrabalho;
@@ -112,6 +118,10 @@ private:
     void CopiaArquivo(const std::string& origem, const std::string& destino);
     void RegistraCopia(const feedback::ResultadoCopia& copia);
     std::string PastaPrograma() const;
+    // The fleet's state record (estado_frota.cpp): what the run knows, and where it goes.
+    frota::EstadoTerminal EstadoParaFrota(frota::Situacao situacao);
+    void GravaEstadoNaFrota(frota::Situacao situacao) noexcept;
+    void ProcuraPastaFrota(const std::string& pastaServidor) noexcept;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none
     // outside the walk, so that an error elsewhere names no line.
@@ -122,6 +132,14 @@ private:
     bool ModuloIniciado = false;
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
+    // What the fleet's record tells beyond the copies: when the run began, why it failed, which
+    // catalogue it read and whether its walk reached the end; the records' folder, once looked for.
+    std::time_t InicioExecucao = 0;
+    std::string MotivoDaFalha;
+    std::string CaminhoCatalogo;
+    bool CatalogoPercorrido = false;
+    std::optional<std::string> PastaFrota;
+    bool PastaFrotaProcurada = false;
 };
 
 // The one splash window, while it exists.

@@ -34,6 +34,7 @@ public:
         form_.Atualizando = false;
         form_.ExecucaoConcluida = true;
         form_.RegistraFim();
+        form_.GravaEstadoFinal();
         app_.Terminate();
     }
     FimDaExecucao(const FimDaExecucao&) = delete;
@@ -67,7 +68,8 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     try {
         RegiaoProtegida();
     } catch (const std::exception& erro) {
-        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
+        MotivoDaFalha = erro.what();
+        Registro.Escreve("erro: " + platform::pathForDisplay(MotivoDaFalha));
         CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();
@@ -90,6 +92,9 @@ void TFrmAtuModulo::FechaModulos() {
 void TFrmAtuModulo::RegiaoProtegida() {
     const std::string pastaServidor = settings::RetornaCaminho(Plataforma, "EXE");
     RegistraConfiguracao(pastaServidor);
+    // A terminal that dies during the run shows on the share as started and never finished.
+    ProcuraPastaFrota(pastaServidor);
+    GravaEstadoNaFrota(frota::Situacao::EmAndamento);
     ListaAtualizados.clear();
     Copias.Limpa();
     // The catalogue first: with the share down the clean-up would leave the terminal without the
@@ -119,8 +124,9 @@ void TFrmAtuModulo::CaminhoDeFalha() noexcept {
     SemInterromper([this] { ApagaMarcador(); });
     SemInterromper([this] {
         const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
-        Caixa(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
-                                      "Verifique se o mesmo não está aberto.");
+        const std::string mensagem = "Ocorreram erros na Atualização do Módulo : (" + titulo + ")";
+        if (MotivoDaFalha.empty()) MotivoDaFalha = mensagem;
+        Caixa(ui::BoxKind::Plain, mensagem + "\r" + "Verifique se o mesmo não está aberto.");
     });
     // Every terminal that needs the server program stops while it is down, copies failed or not.
     SemInterromper([this] { ReiniciaServidor(); });
@@ -131,7 +137,9 @@ void TFrmAtuModulo::CaminhoDeFalha() noexcept {
 }
 
 void TFrmAtuModulo::FalhaSemTratamento() noexcept {
-    if (!ModuloIniciado) CaminhoDeFalha();
+    if (ModuloIniciado) return;
+    CaminhoDeFalha();
+    GravaEstadoFinal();
 }
 
 void TFrmAtuModulo::ApagaMarcador() {
