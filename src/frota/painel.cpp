@@ -64,19 +64,24 @@ std::optional<std::pair<Grupo, std::string>> PeloDesfecho(const RegistroLido& r,
     return std::pair{Grupo::EmDia, copiados ? Plural(copiados, "arquivo copiado", "arquivos copiados") : "nada a copiar"};
 }
 
-std::optional<std::string> LeLimitado(platform::FileSystem& files, const std::string& caminho) {
+// At most one byte past the limit, enough for the reader to refuse an oversized record. A short
+// read that completes the size the listing gave is taken as the end: on a share that saves the
+// read that would only find it, one request per record.
+std::optional<std::string> LeLimitado(platform::FileSystem& files, const std::string& caminho, uint64_t tamanhoListado) {
     std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
     if (!arquivo) return std::nullopt;
     std::string bytes(kLimiteRegistro + 1, '\0');
     size_t lidos = 0;
     while (lidos < bytes.size()) {
-        const int64_t n = arquivo->read(bytes.data() + lidos, static_cast<int64_t>(bytes.size() - lidos));
+        const auto pedido = static_cast<int64_t>(bytes.size() - lidos);
+        const int64_t n = arquivo->read(bytes.data() + lidos, pedido);
         if (n < 0) return std::nullopt;
         if (n == 0) break;
         lidos += static_cast<size_t>(n);
+        if (n < pedido && lidos == tamanhoListado) break;
     }
     bytes.resize(lidos);
-    return bytes;  // one byte past the limit is enough for the reader to refuse it
+    return bytes;
 }
 
 bool PiorPrimeiro(const Terminal& a, const Terminal& b) {
@@ -144,7 +149,7 @@ Painel LePainel(platform::FileSystem& files, const std::string& pasta, const Opc
             if (entrada.attributes & platform::attr::Directory) continue;
             const bool cabe = painel.terminais.size() < kMaximoRegistros && entrada.size <= kLimiteRegistro;
             std::optional<std::string> bytes;
-            if (cabe && EhNomeDeRegistro(entrada.name)) bytes = LeLimitado(files, painel.pasta + entrada.name);
+            if (cabe && EhNomeDeRegistro(entrada.name)) bytes = LeLimitado(files, painel.pasta + entrada.name, entrada.size);
             const std::optional<RegistroLido> registro = bytes ? LeRegistro(*bytes) : std::nullopt;
             const std::optional<std::time_t> contato = entrada.dosTime ? HoraDeDos(*entrada.dosTime) : std::nullopt;
             std::optional<Terminal> terminal = registro ? Classifica(entrada.name, *registro, contato, opcoes) : std::nullopt;
