@@ -16,6 +16,7 @@ bool PedeAjuda(const std::string& argumento) {
 std::string TextoAjuda(const std::string& pastaPrograma) {
     const std::string ajuda = platform::kColonIsDriveDelimiter ? "--help, -h, /?" : "--help, -h    ";
     return "Uso: AtualizaTerminalQOR7 [F] [design]\n"
+           "     AtualizaTerminalQOR7 --terminais [PASTA] [--horas N]\n"
            "\n"
            "Atualiza os programas deste terminal a partir da pasta de programas do servidor\n"
            "(indicada no qor.ini ao lado do programa): encerra os módulos abertos, copia o que\n"
@@ -27,12 +28,22 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "  " + ajuda + "    mostra esta ajuda e sai, sem tocar em nada\n"
            "  --version         mostra a versão e sai, sem tocar em nada\n"
            "\n"
+           "Estado de todos os terminais (para o administrador):\n"
+           "  Crie a pasta TERMINAIS na pasta de programas do servidor: cada execução deixa\n"
+           "  ali um registro deste terminal (nome da máquina, início e fim, resultado, o que\n"
+           "  ficou atrás do servidor). --terminais lê todos, mostra uma tabela (o pior\n"
+           "  primeiro) e grava index.html nessa pasta, para abrir em qualquer navegador.\n"
+           "  PASTA              outra pasta de registros (padrão: <servidor>\\TERMINAIS)\n"
+           "  --horas N          silencioso: sem notícias há mais de N horas (padrão 24)\n"
+           "  Código de saída de --terminais:\n" +
+           DescricaoCodigosTerminais() +
+           "\n"
            "Variáveis de ambiente:\n"
            "  ATUALIZA_UI=headless   sem janelas: as mensagens vão para a saída padrão\n"
            "  ATUALIZA_UI=gui        sempre com janelas\n"
            "  ATUALIZA_CONFIRM=yes   sem janelas, responde Sim às perguntas\n"
            "\n"
-           "Código de saída (somados quando mais de um ocorre):\n" +
+           "Código de saída da atualização (somados quando mais de um ocorre):\n" +
            DescricaoCodigosDeSaida() +
            "\n"
            "Registro de cada execução: " + platform::pathForDisplay(pastaPrograma) + std::string(kNomeLog) + "\n"

@@ -4,6 +4,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
+#include <optional>
 #include <string>
 
 #include "acervo/acervo.h"
@@ -13,6 +15,7 @@
 #include "app/run_log.h"
 #include "feedback/resultado_copias.h"
 #include "fileops/fx_file_manager.h"
+#include "frota/estado.h"
 #include "platform/platform.h"
 #include "ui/application.h"
 #include "ui/controls.h"
@@ -86,6 +89,9 @@ public:
     std::unique_ptr<Listagens> Pastas;
     // Writes the run's end (outcome and exit status) into the log.
     void RegistraFim();
+    // Leaves this terminal's final state record in the server's TERMINAIS folder, when the
+    // administrator created it. Never raises; a record that cannot be written changes nothing.
+    void GravaEstadoFinal() noexcept;
 
     // Where PosicionaForm reads the work area; tests put a fixed desktop here.
     FonteAreaTrabalho AreaTrabalho;
@@ -130,6 +136,10 @@ private:
     // The server's folder stopped answering at `linha`: the walk ends there and says so.
     void ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha);
     std::string PastaPrograma() const;
+    // The fleet's state record (estado_frota.cpp): what the run knows, and where it goes.
+    frota::EstadoTerminal EstadoParaFrota(frota::Situacao situacao);
+    void GravaEstadoNaFrota(frota::Situacao situacao) noexcept;
+    void ProcuraPastaFrota(const std::string& pastaServidor) noexcept;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none
     // outside the walk, so that an error elsewhere names no line.
@@ -144,6 +154,14 @@ private:
     int Mantidos = 0;           // files the clean-up left in place, already current
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
+    // What the fleet's record tells beyond the copies: when the run began, why it failed, which
+    // catalogue it read and whether its walk reached the end; the records' folder, once looked for.
+    std::time_t InicioExecucao = 0;
+    std::string MotivoDaFalha;
+    std::string CaminhoCatalogo;
+    bool CatalogoPercorrido = false;
+    std::optional<std::string> PastaFrota;
+    bool PastaFrotaProcurada = false;
 };
 
 // The one splash window, while it exists.

@@ -20,6 +20,7 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
     Memo1.Lines.clear();
     const std::string pastaTabDef = settings::RetornaCaminho(Plataforma, "TD");
     const std::string catalogo = pastaTabDef + std::string(kCatalogo);
+    CaminhoCatalogo = catalogo;
     Memo1.Lines = CarregaCatalogo(*Plataforma.files, *Plataforma.system, catalogo);
     Registro.Escreve("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(Memo1.Lines.size()) +
                      " linhas");
@@ -38,6 +39,7 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         Caixa(ui::BoxKind::Plain, "Atenção o Arquivo: " +
                                       platform::pathForDisplay(settings::RetornaCaminho(Plataforma, "TD")) +
                                       std::string(kCatalogo) + " não foi carregado, favor atualizar o TABDEF.");
+        CatalogoPercorrido = true;  // nothing listed, nothing left unchecked
         return;
     }
     const size_t total = Memo1.Lines.size();
@@ -61,6 +63,7 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
             return ServidorNaoResponde(pastaServidor, linha);
     }
     LinhaAtual = kNenhumaLinha;
+    CatalogoPercorrido = true;
 }
 
 void TFrmAtuModulo::ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha) {

@@ -18,5 +18,16 @@ enum CodigoSaida : int {
 
 // The table above for the usage text, one line per value.
 std::string DescricaoCodigosDeSaida();
+// What one exit status of a run means, its conditions joined ("atualização completa ..." for 0).
+std::string SignificadoDoCodigo(int codigo);
+
+// The exit status of --terminais, which reads the fleet's records and updates nothing.
+enum CodigoTerminais : int {
+    TerminaisEmDia = 0,         // every terminal up to date (or updating now)
+    TerminaisPedemAtencao = 1,  // a terminal failed, is behind or has been silent too long
+    TerminaisPastaIlegivel = 2, // the records' folder could not be read
+    TerminaisUsoInvalido = 3,   // the command line could not be understood
+};
+std::string DescricaoCodigosTerminais();
 
 }  // namespace app

@@ -7,6 +7,7 @@
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "app/trava_execucao.h"
+#include "app/terminais.h"
 #include "app/ultima_guarda.h"
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -14,14 +15,14 @@
 
 namespace {
 
-// Help and version touch no process, no file and no window of the run; a Windows program started
-// from no console at all shows the text in a box instead.
-int MostraInformacao(const std::string& texto, const std::string& executavel) {
-    if (platform::writeToConsole(texto)) return 0;
+// Help, version and the fleet's table touch no process and no window of the run; a Windows
+// program started from no console at all shows the text in a box instead.
+int MostraInformacao(const std::string& texto, const std::string& executavel, int codigo = 0) {
+    if (platform::writeToConsole(texto)) return codigo;
     ui::Application application(ui::MakeBackend());
     application.Title = ui::ApplicationTitleFor(executavel);
     application.MessageBox(ui::BoxKind::Information, texto);
-    return 0;
+    return codigo;
 }
 
 }  // namespace
@@ -37,6 +38,8 @@ int main(int argc, char** argv) {
         const std::string executavel = plataforma.system->executablePath();
         if (auto texto = app::TextoInformativo(argumentos, platform::folderPart(executavel)))
             return MostraInformacao(*texto, executavel);
+        if (auto frota = app::ComandoTerminais(argumentos, plataforma))
+            return MostraInformacao(frota->texto, executavel, frota->codigo);
 
         app::GuardaArgumentos(argumentos);
         // One run per program folder, held until the process ends.

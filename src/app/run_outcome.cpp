@@ -21,6 +21,7 @@ std::string Argumentos() {
 }  // namespace
 
 void TFrmAtuModulo::RegistraInicio() {
+    InicioExecucao = std::time(nullptr);
     Registro.Escreve("=== início: AtualizaTerminalQOR7 versão " + Versao() + " (compilação " + Compilacao() +
                      "), argumentos:" + Argumentos());
 }

@@ -35,6 +35,7 @@ public:
         form_.Atualizando = false;
         form_.ExecucaoConcluida = true;
         form_.RegistraFim();
+        form_.GravaEstadoFinal();
         app_.Terminate();
     }
     FimDaExecucao(const FimDaExecucao&) = delete;
@@ -73,7 +74,8 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
         MostraMotivo(platform::pathForDisplay(erro.what()));
         CaminhoDeFalha();
     } catch (const std::exception& erro) {
-        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
+        MotivoDaFalha = erro.what();
+        Registro.Escreve("erro: " + platform::pathForDisplay(MotivoDaFalha));
         CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();
@@ -97,6 +99,9 @@ void TFrmAtuModulo::RegiaoProtegida() {
     const std::string pastaServidor = settings::RetornaCaminho(Plataforma, "EXE");
     PastaServidor = pastaServidor;
     RegistraConfiguracao(pastaServidor);
+    // A terminal that dies during the run shows on the share as started and never finished.
+    ProcuraPastaFrota(pastaServidor);
+    GravaEstadoNaFrota(frota::Situacao::EmAndamento);
     ListaAtualizados.clear();
     Copias.Limpa();
     // The catalogue first: with the share down the clean-up would leave the terminal without the
@@ -137,8 +142,9 @@ void TFrmAtuModulo::CaminhoDeFalha() noexcept {
     SemInterromper([this] { ApagaMarcador(); });
     SemInterromper([this] {
         const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
-        Caixa(ui::BoxKind::Plain, "Ocorreram erros na Atualização do Módulo : (" + titulo + ")" + "\r" +
-                                      "Verifique se o mesmo não está aberto.");
+        const std::string mensagem = "Ocorreram erros na Atualização do Módulo : (" + titulo + ")";
+        if (MotivoDaFalha.empty()) MotivoDaFalha = mensagem;
+        Caixa(ui::BoxKind::Plain, mensagem + "\r" + "Verifique se o mesmo não está aberto.");
     });
     // Every terminal that needs the server program stops while it is down, copies failed or not.
     SemInterromper([this] { ReiniciaServidor(); });
@@ -149,7 +155,9 @@ void TFrmAtuModulo::CaminhoDeFalha() noexcept {
 }
 
 void TFrmAtuModulo::FalhaSemTratamento() noexcept {
-    if (!ModuloIniciado) CaminhoDeFalha();
+    if (ModuloIniciado) return;
+    CaminhoDeFalha();
+    GravaEstadoFinal();
 }
 
 void TFrmAtuModulo::ApagaMarcador() {

@@ -216,6 +216,10 @@ public:
     // Text without a byte-order mark in the system's ANSI code page, as UTF-8. By default UTF-8,
     // with Windows-1252 where the bytes are not valid UTF-8 (defined with the text decoding).
     virtual std::string decodeAnsi(std::string_view bytes);
+    // This machine's name on the network and the name of the user running the program, as UTF-8;
+    // none when the system does not tell.
+    virtual std::optional<std::string> machineName() { return std::nullopt; }
+    virtual std::optional<std::string> userName() { return std::nullopt; }
 };
 
 // The machine as the updater sees it. Tests put doubles into any of the four parts.

@@ -33,6 +33,8 @@ public:
     }
     std::string thousandsSeparator() override { return "."; }
     std::string decodeAnsi(std::string_view bytes) override { return inner_->decodeAnsi(bytes); }
+    std::optional<std::string> machineName() override { return inner_->machineName(); }
+    std::optional<std::string> userName() override { return inner_->userName(); }
 
 private:
     std::shared_ptr<platform::System> inner_;

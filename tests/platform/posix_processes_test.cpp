@@ -77,7 +77,8 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
 }
 
 // Short-lived children started and reaped in batches on another thread; each child's first
-// argument is "CHURN<n>", so a listed one tells which child it was.
+// argument is "CHURN<test's pid>_<n>", so a listed one tells which child it was (and another copy
+// of this test, running at the same time on the machine, has children of other names).
 class Churn {
 public:
     Churn() : thread_([this] { loop(); }) {}
@@ -86,13 +87,14 @@ public:
         thread_.join();
     }
     int reapedBelow() const { return reapedBelow_; }  // every child numbered below is gone
+    static std::string Prefix() { return "CHURN" + std::to_string(getpid()) + "_"; }
 
 private:
     void loop() {
         for (int next = 0; !stop_;) {
             std::vector<pid_t> batch;
             for (int i = 0; i < 16; ++i, ++next) {
-                std::string name = "CHURN" + std::to_string(next);
+                std::string name = Prefix() + std::to_string(next);
                 char* argv[] = {name.data(), nullptr};
                 pid_t pid = 0;
                 if (posix_spawn(&pid, "/bin/true", nullptr, nullptr, argv, environ) == 0) batch.push_back(pid);
@@ -115,9 +117,10 @@ TEST(PosixProcesses, WalkUnderChurnNeverThrowsNorListsAReapedProcess) {
         std::vector<ProcessEntry> list;
         ASSERT_NO_THROW(list = processes.snapshot(platform::SnapshotKind::ProcessesOnly));
         for (const ProcessEntry& entry : list) {
-            if (entry.exeName.rfind("CHURN", 0) != 0) continue;
+            if (entry.exeName.rfind(Churn::Prefix(), 0) != 0) continue;
             ++seen;
-            ASSERT_GE(std::stoi(entry.exeName.substr(5)), gone) << "listed after it was reaped, walk " << walks;
+            ASSERT_GE(std::stoi(entry.exeName.substr(Churn::Prefix().size())), gone)
+                << "listed after it was reaped, walk " << walks;
         }
     }
     RecordProperty("children", churn.reapedBelow());

@@ -209,20 +209,27 @@ TEST_F(Win32FileSystemTest, FailedCopiesLeaveTheOldTargetAndNoTemporary) {
     EXPECT_EQ(namesIn(files, dir.at("*")), (std::vector<std::string>{"copy.dll", "local.dll", "server.dll"}));
 }
 
-// The server file grows while the platform's copy reads it (its temporary is there): the copy
-// must not stand, the old target stays whole and no temporary is left. A loaded machine may finish
-// a copy before the other thread looks: then it is tried again.
+// The server file grows while the platform's copy reads it (its temporary is there, part
+// written, so the copy's last check of the source is still to come): the copy must not stand, the
+// old target stays whole and no temporary is left. A loaded machine may finish a copy before the
+// other thread looks: then it is tried again.
 TEST_F(Win32FileSystemTest, CopyOfASourceThatChangesMidwayDoesNotStand) {
+    constexpr uint64_t kSize = 64 << 20;
+    const auto partWritten = [&] {
+        const std::vector<platform::DirEntry> temporaries = files.find(dir.at("~local.dll.*.tmp"));
+        return !temporaries.empty() && temporaries[0].size > 0 && temporaries[0].size < kSize;
+    };
     bool changed = false, copied = true;
     for (int attempt = 0; attempt < 20 && !changed; ++attempt) {
-        writeText(dir.at("server.dll"), std::string(64 << 20, 'A'));
+        writeText(dir.at("server.dll"), std::string(kSize, 'A'));
         writeText(dir.at("local.dll"), "old");
         std::atomic<bool> copying{true};
         std::thread publisher([&] {
             while (copying && !changed) {
-                if (!namesIn(files, dir.at("~local.dll.*.tmp")).empty()) {
+                if (partWritten()) {
                     std::ofstream(fs::path(toWide(dir.at("server.dll"))), std::ios::binary | std::ios::app) << "mais";
-                    changed = true;
+                    // Still part written: the copy's last look at its source comes after the change.
+                    changed = partWritten();
                 }
             }
         });

@@ -2,7 +2,9 @@
 
 #include <fcntl.h>
 #include <langinfo.h>
+#include <limits.h>
 #include <locale.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,6 +68,21 @@ std::string PosixSystem::thousandsSeparator() {
     std::string separator = ::nl_langinfo_l(THOUSEP, user);
     ::freelocale(user);
     return separator;
+}
+
+std::optional<std::string> PosixSystem::machineName() {
+    char name[HOST_NAME_MAX + 1] = {};
+    if (::gethostname(name, sizeof name - 1) != 0 || name[0] == '\0') return std::nullopt;
+    return std::string(name);
+}
+
+std::optional<std::string> PosixSystem::userName() {
+    struct passwd entry;
+    struct passwd* found = nullptr;
+    std::string buffer(16384, '\0');
+    if (::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 || !found || !found->pw_name)
+        return std::nullopt;
+    return std::string(found->pw_name);
 }
 
 }  // namespace platform::posix

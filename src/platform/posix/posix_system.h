@@ -15,6 +15,8 @@ public:
                               const std::string& defaultValue) override;
     // The separator of the user's numeric locale (LC_NUMERIC, LC_ALL or LANG); empty in the C locale.
     std::string thousandsSeparator() override;
+    std::optional<std::string> machineName() override;  // gethostname
+    std::optional<std::string> userName() override;     // the real user's entry in the user database
 };
 
 }  // namespace platform::posix

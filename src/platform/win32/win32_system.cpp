@@ -64,4 +64,18 @@ std::string Win32System::decodeAnsi(std::string_view bytes) {
     return fromWide(wide);
 }
 
+std::optional<std::string> Win32System::machineName() {
+    wchar_t name[MAX_COMPUTERNAME_LENGTH + 1] = {};
+    DWORD length = MAX_COMPUTERNAME_LENGTH + 1;
+    if (!GetComputerNameW(name, &length) || length == 0) return std::nullopt;
+    return fromWide(std::wstring_view(name, length));
+}
+
+std::optional<std::string> Win32System::userName() {
+    wchar_t name[257] = {};  // UNLEN + 1
+    DWORD length = 257;
+    if (!GetUserNameW(name, &length) || length <= 1) return std::nullopt;
+    return fromWide(std::wstring_view(name, length - 1));  // the count includes the NUL
+}
+
 }  // namespace platform::win32

@@ -14,6 +14,8 @@ public:
                               const std::string& defaultValue) override;
     std::string thousandsSeparator() override;  // the user's LOCALE_STHOUSAND
     std::string decodeAnsi(std::string_view bytes) override;  // CP_ACP
+    std::optional<std::string> machineName() override;  // GetComputerNameW
+    std::optional<std::string> userName() override;     // GetUserNameW
 };
 
 }  // namespace platform::win32

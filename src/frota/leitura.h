@@ -1,0 +1,34 @@
+// Reading a state record back. Every record was written by some terminal (or by anyone who can
+// write to the share): nothing in it is trusted, and whatever is not exactly a record of ours is
+// refused whole.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frota/estado.h"
+
+namespace frota {
+
+class RegistroLido {
+public:
+    explicit RegistroLido(std::vector<Campo> campos) : campos_(std::move(campos)) {}
+    // The first value of a key; none when the record lacks it.
+    std::optional<std::string> Valor(std::string_view chave) const;
+    // Every value of a key, in the record's order (the items of a list).
+    std::vector<std::string> Itens(std::string_view chave) const;
+    const std::vector<Campo>& Campos() const { return campos_; }
+
+private:
+    std::vector<Campo> campos_;
+};
+
+// None unless the bytes are a record: at most kLimiteRegistro bytes of valid UTF-8 (a leading
+// byte-order mark allowed), the signature as the first line, then lines that are empty or
+// "key=value" with a key of lower-case ASCII letters, digits and "_"; LF or CR LF line ends and
+// no other control character.
+std::optional<RegistroLido> LeRegistro(std::string_view bytes);
+
+}  // namespace frota
