@@ -68,14 +68,11 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
-    } catch (const CatalogoError& erro) {
-        // The box names no line: the splash says what could not be read, behind it.
-        Registro.Escreve("erro: " + platform::pathForDisplay(erro.what()));
-        MostraMotivo(platform::pathForDisplay(erro.what()));
-        CaminhoDeFalha();
     } catch (const std::exception& erro) {
         MotivoDaFalha = erro.what();
         Registro.Escreve("erro: " + platform::pathForDisplay(MotivoDaFalha));
+        // The box names no line: the splash says what could not be read, behind it.
+        if (dynamic_cast<const CatalogoError*>(&erro)) MostraMotivo(platform::pathForDisplay(MotivoDaFalha));
         CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();

@@ -27,12 +27,13 @@ namespace fs = std::filesystem;
 
 bool Succeeds(const std::string& command) { return std::system((command + " >/dev/null 2>&1").c_str()) == 0; }
 
-// An NTFS image mounted by ntfs-3g, owned by root and open to everybody; unmounted on every path.
+// An NTFS image (sparse, room for a sanitizer build of the program) mounted by ntfs-3g, owned by
+// root and open to everybody; unmounted on every path.
 class NtfsMount {
 public:
     explicit NtfsMount(const fs::path& at) : at_(at), image_(at.string() + ".img") {
         fs::create_directories(at_);
-        mounted_ = Succeeds("truncate -s 16M " + image_) && Succeeds("mkntfs -F -q -f " + image_) &&
+        mounted_ = Succeeds("truncate -s 256M " + image_) && Succeeds("mkntfs -F -q -f " + image_) &&
                    Succeeds("ntfs-3g -o uid=0,gid=0,umask=000 " + image_ + " " + at_.string());
     }
     ~NtfsMount() {
