@@ -74,20 +74,10 @@ bool copyByReading(int from, int to, uint64_t& copied) {
     }
 }
 
-// The kernel copies in place where it can; other file systems take the read/write loop.
+// The kernel copies in place where it can; the rest goes through the read/write loop.
 bool copyContents(int from, int to, uint64_t& copied) {
-    for (;;) {
-        ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (done == 0) return true;
-        if (done > 0) {
-            copied += static_cast<uint64_t>(done);
-            continue;
-        }
-        if (errno == EINTR) continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
-            return copyByReading(from, to, copied);
-        return false;
-    }
+    while (const std::optional<size_t> moved = kernelCopyStep(from, to, size_t{1} << 30)) copied += *moved;
+    return copyByReading(from, to, copied);
 }
 
 // The source was read as one version: unchanged in size and time since it was opened, and read whole.
