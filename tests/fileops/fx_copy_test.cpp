@@ -377,5 +377,14 @@ TEST_F(CopyTest, ProgramCopiedFromTheServerStillStarts) {
     auto perms = std::filesystem::status(Path("dest.bin")).permissions();
     EXPECT_NE(perms & std::filesystem::perms::owner_exec, std::filesystem::perms::none);
     EXPECT_NE(perms & std::filesystem::perms::owner_write, std::filesystem::perms::none);
+
+    // Never setuid, setgid or sticky: whoever writes on the share would run with this run's rights.
+    std::filesystem::permissions(Path("src.bin"), std::filesystem::perms::set_uid | std::filesystem::perms::set_gid |
+                                                      std::filesystem::perms::sticky_bit,
+                                 std::filesystem::perm_options::add);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(std::filesystem::status(Path("dest.bin")).permissions(),
+              std::filesystem::status(Path("src.bin")).permissions() &
+                  ~(std::filesystem::perms::set_uid | std::filesystem::perms::set_gid | std::filesystem::perms::sticky_bit));
 }
 #endif

@@ -195,6 +195,13 @@ TEST_F(PosixFileSystemTest, CopyKeepsContentExecutableBitAndTime) {
     EXPECT_EQ(fs::status(dir / "terminal/MODULO.EXE").permissions(), fs::status(program).permissions());
     EXPECT_EQ(files.lastWriteDos(at("terminal/modulo.exe")), when);
     EXPECT_EQ(names(files.find(at("terminal/*"))), (std::vector<std::string>{"MODULO.EXE"}));
+
+    // Whoever can write on the share must not install a program that runs with this run's rights.
+    ASSERT_EQ(chmod(program.c_str(), 07755), 0);
+    ASSERT_TRUE(files.copyFile(program, at("terminal/MODULO.EXE"), false));
+    struct stat copied;
+    ASSERT_EQ(stat(at("terminal/MODULO.EXE").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0755u);
 }
 
 TEST_F(PosixFileSystemTest, CopyRefusalsLeaveTargetAndFolderUntouched) {

@@ -21,6 +21,10 @@ std::optional<uint32_t> attributesOfPath(const std::string& nativePath);
 
 bool isReadOnly(const struct stat& st);
 
+// The permission bits a copy takes from its source: never setuid, setgid or sticky, which would
+// let whoever can write on the share install a program that runs with the rights of this run.
+inline constexpr mode_t kCopiedPermissions = 0777;
+
 // Local time of `seconds` in packed DOS form, with the offset local time has now (as Windows
 // converts); none outside 1980..2107.
 std::optional<uint32_t> dosTimeOf(time_t seconds);

@@ -127,7 +127,7 @@ bool copyFileSafely(const std::string& from, const std::string& to, bool failIfE
     if (!temp.valid() || !copyContents(source.get(), temp.fd(), copied)) return false;
     if (!oneVersionRead(source.get(), src, copied)) return false;  // rewritten meanwhile: a mixture
     struct timespec times[2] = {src.st_atim, src.st_mtim};
-    if (::fchmod(temp.fd(), src.st_mode & 07777) != 0 || ::futimens(temp.fd(), times) != 0) return false;
+    if (::fchmod(temp.fd(), src.st_mode & kCopiedPermissions) != 0 || ::futimens(temp.fd(), times) != 0) return false;
     if (::fdatasync(temp.fd()) != 0) return false;
 
     bool placed = failIfExists ? renameNoReplace(temp.path(), to) : ::rename(temp.path().c_str(), to.c_str()) == 0;
