@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
 #include "support/environment.h"
+#include "support/syscall_answers.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -325,6 +327,18 @@ TEST_F(PosixFileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriter
     EXPECT_TRUE(files.openReadDenyWrite(at("~QOR7.EXE.0badcafe.tmp")));
     EXPECT_TRUE(files.deleteFile(at("~QOR7.EXE.0badcafe.tmp")));
     EXPECT_EQ(folderListing(), std::vector<std::string>{});
+}
+
+// Whether a program writes a file is told by its lock; a file that cannot be opened to test the
+// lock (another user's temporary, made for its owner alone) may be written right now: in use.
+TEST_F(PosixFileSystemTest, AFileWhoseLockCannotBeTestedIsInUse) {
+    if (!testing_support::CanAnswerSystemCalls()) GTEST_SKIP() << "this machine does not let a test filter system calls";
+    const std::string path = dir.write("~QOR7.EXE.0badcafe.tmp", "meio");
+    const auto deleted = testing_support::RunWithSystemCallAnswer(SYS_openat, EACCES, [&] {
+        return platform::posix::PosixFileSystem().deleteFile(path) ? 1 : 0;
+    });
+    EXPECT_EQ(deleted, 0);
+    EXPECT_EQ(folderListing(), std::vector<std::string>{"~QOR7.EXE.0badcafe.tmp"});
 }
 
 TEST_F(PosixFileSystemTest, StampsAndExactTimesThroughHandleAndPath) {

@@ -120,7 +120,10 @@ std::unique_ptr<File> createOrTruncate(const std::string& nativePath) {
 
 std::optional<Fd> lockForRemoval(const std::string& nativePath) {
     Fd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return std::nullopt;
+    // A lock that cannot be tested (another user's temporary, made for its owner alone) may be
+    // held: the file counts as in use. One that is gone has nothing to respect.
+    if (!fd) return errno == ENOENT ? std::optional<Fd>(Fd()) : std::nullopt;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return std::nullopt;
     return fd;
 }
 

@@ -41,7 +41,8 @@ std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath);
 // sharing: another program's delete (see lockForRemoval) and a second writer are refused.
 std::unique_ptr<File> createOrTruncate(const std::string& nativePath);
 // The lock of a file about to be removed, held until the name is gone; none when a program holds
-// it (writes the file). A file that cannot be opened gives an empty Fd: nothing to respect.
+// it (writes the file) or when it cannot be tested (the file cannot be opened: another user's).
+// A file that is gone gives an empty Fd: nothing to respect.
 std::optional<Fd> lockForRemoval(const std::string& nativePath);
 // Takes the lock on a file just opened (or made) at nativePath; false when another program holds
 // it, or when the name no longer leads to this file (removed between the open and the lock).
