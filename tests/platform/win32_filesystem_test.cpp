@@ -370,10 +370,12 @@ TEST(Win32Processes, ListsThisProcessInItsOwnSessionAndRefusesToEndAnAbsentOne) 
         ASSERT_TRUE(processes.currentOwner());
         EXPECT_EQ(self->owner, processes.currentOwner());
     }
-    EXPECT_FALSE(processes.terminate(0xFFFFFFF0u));
+    EXPECT_FALSE(processes.terminate({"ausente.exe", 0xFFFFFFF0u}));
 }
 
-TEST(Win32Processes, EndsAProcessAtOnceWithExitCodeZero) {
+// The process the list showed, never another: an entry whose creation time is not the process's
+// (a number reused since the list) ends nothing.
+TEST(Win32Processes, EndsTheListedProcessAtOnceWithExitCodeZeroAndNoOther) {
     // A suspended copy of this test program: it exists but never runs a line of its own.
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -384,7 +386,16 @@ TEST(Win32Processes, EndsAProcessAtOnceWithExitCodeZero) {
     ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                                &startup, &child));
     platform::win32::Win32Processes processes;
-    EXPECT_TRUE(processes.terminate(child.dwProcessId));
+    const auto list = processes.snapshot(platform::SnapshotKind::ProcessesOnly);
+    const auto listed = std::find_if(list.begin(), list.end(), [&](const platform::ProcessEntry& p) {
+        return p.pid == child.dwProcessId;
+    });
+    ASSERT_NE(listed, list.end());
+    platform::ProcessEntry earlier = *listed;
+    earlier.started -= 10'000'000;  // a process of that number that started a second before
+    EXPECT_FALSE(processes.terminate(earlier));
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(processes.terminate(*listed));
     EXPECT_EQ(WaitForSingleObject(child.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD exitCode = 1234;
     GetExitCodeProcess(child.hProcess, &exitCode);
