@@ -172,6 +172,21 @@ TEST_F(CopyTest, LockedDestinationIsReportedAsExistingAndStaysWhole) {
     EXPECT_TRUE(Run("src.bin", "dest.bin"));
     EXPECT_EQ(events, (Events{"start", "progress 8192 91", "progress 9000 100", "error 10", "end 2"}));
     ExpectUntouched(before);
+    // A read-only source makes the temporary read-only before the replace is refused: it goes all the same.
+    MakeReadOnly("src.bin");
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    ExpectUntouched(before);
+}
+
+// A source whose read ends early while its size and time stay the same (a share that drops the
+// end of a file) was not read whole: the copy is never installed.
+TEST_F(CopyTest, ASourceReadThatEndsEarlyIsNeverInstalled) {
+    Write("src.bin", Bytes(20000));
+    const FileState before = OldDestination();
+    faulty->EndReadAtBlock(2);
+    EXPECT_TRUE(Run("src.bin", "dest.bin"));
+    EXPECT_EQ(events, (Events{"start", "progress 8192 41", "error 4", "end 2"}));
+    ExpectUntouched(before);
 }
 
 TEST_F(CopyTest, UnreadableSourceOrFailedReadLeavesTheDestination) {
@@ -226,9 +241,10 @@ TEST_F(CopyTest, ASourceThatChangesDuringItsCopyIsNeverInstalled) {
 TEST_F(CopyTest, LeftoversOfKilledCopiesGoBeforeTheFirstCopyIntoTheirFolder) {
     Write("src.bin", "novo");
     const std::vector<std::string> leftovers = {"~dest.bin.0123abcd.tmp", "~OUTRO.EXE.ffffffff.tmp",
-                                                "~ro.dll.00000000.tmp"};
+                                                "~ro.dll.00000000.tmp", "~a.0123abcd.tmp"};
     const std::vector<std::string> others = {"~outra.dll.0123ABCD.tmp", "~dest.bin.123abcd.tmp", "~.0123abcd.tmp",
-                                             "x~dest.bin.0123abcd.tmp", "~dest.bin0123abcd.tmp", "~dest.bin.tmp"};
+                                             "x~dest.bin.0123abcd.tmp", "~dest.bin0123abcd.tmp", "~dest.bin.tmp",
+                                             "~a.0123abcg.tmp", "~a.0123abcd.TMP", "~a_0123abcd.tmp"};
     for (const auto& name : leftovers) Write(name, "resto");
     for (const auto& name : others) Write(name, "outro");
     MakeReadOnly("~ro.dll.00000000.tmp");  // killed after the attributes step
