@@ -120,7 +120,10 @@ public:
     // Bytes available to this user where a file at path would be written; -1 when unknown.
     virtual int64_t freeSpace(const std::string& path) = 0;
 
-    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;      // others may read and write
+    // Others may read, rename and delete it. Windows refuses writers while it is open (and fails
+    // while one has it open): a file being published is not read half new. POSIX has no such
+    // locks; there the copy's one-version check sees a writer.
+    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;
     // Others may read but not write; fails while another program has the file open for writing.
     virtual std::unique_ptr<File> openReadDenyWrite(const std::string& path) = 0;
     // New or emptied, shared with nobody: while it is open no other program can delete it.
