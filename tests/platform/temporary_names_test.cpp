@@ -35,9 +35,4 @@ TEST(TemporaryNames, TheFormIsJudgedAsItsExpressionJudgesItOneEditAroundValidNam
     EXPECT_GT(checked - valid, 500);
 }
 
-TEST(TemporaryNames, ANameForADestinationHasTheForm) {
-    EXPECT_EQ(platform::TemporaryNameFor("C:\\QOR7\\A.EXE", 0xbadcafe), "C:\\QOR7\\~A.EXE.0badcafe.tmp");
-    EXPECT_TRUE(platform::IsTemporaryName("~A.EXE.0badcafe.tmp"));
-}
-
 }  // namespace
