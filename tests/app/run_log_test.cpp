@@ -57,18 +57,20 @@ std::string WritePastTheBound(app::RegistroExecucao& log, const fs::path& file) 
     return last;
 }
 
-// An older generation that cannot be replaced (read-only here; on Windows also one that a viewer
-// holds open): the log keeps its newer half and says so, and the older generation stays as it is.
+// An older generation that cannot be replaced (read-only; on Windows also held open by a viewer):
+// the log keeps its newer half and says so, and the older generation stays as it is.
 TEST_F(RunLogTest, WhenTheOlderGenerationCannotBeReplacedTheLogKeepsItsNewerHalf) {
     const std::string older = dir.write(std::string(app::kNomeLogAnterior), "antigo\n");
     auto files = platform::makeNativePlatform().files;
     ASSERT_TRUE(files->setAttributes(older, platform::attr::ReadOnly));
+    auto viewer = files->openReadDenyWrite(older);
     const std::string last = WritePastTheBound(log, dir / std::string(app::kNomeLog));
     const std::string text = Read(app::kNomeLog);
     EXPECT_NE(text.find(last), std::string::npos);
     EXPECT_NE(text.find("registro encurtado: AtualizaTerminalQOR7.anterior.log não pôde ser substituído"), std::string::npos);
     EXPECT_GT(text.size(), static_cast<size_t>(app::kTamanhoMaximoLog) / 2 - 2000);
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);  // no temporary left
+    viewer.reset();
     files->setAttributes(older, platform::attr::Normal);
     EXPECT_EQ(Read(app::kNomeLogAnterior), "antigo\n");
 }
