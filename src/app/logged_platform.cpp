@@ -5,21 +5,13 @@
 namespace app {
 
 std::vector<platform::ProcessEntry> ProcessosRegistrados::snapshot(platform::SnapshotKind kind) {
-    std::vector<platform::ProcessEntry> entries = inner_->snapshot(kind);
-    seen_ = entries;
-    return entries;
+    return inner_->snapshot(kind);
 }
 
-std::string ProcessosRegistrados::NameOf(uint32_t pid) const {
-    for (const platform::ProcessEntry& entry : seen_)
-        if (entry.pid == pid) return entry.exeName;
-    return "?";
-}
-
-bool ProcessosRegistrados::terminate(uint32_t pid) {
-    const bool ended = inner_->terminate(pid);
-    const std::string what = platform::fileNamePart(NameOf(pid)) + " (pid " + std::to_string(pid) + ")";
-    if (told_.insert(pid).second) log_.Escreve((ended ? "módulo encerrado: " : "módulo NÃO encerrado (recusado): ") + what);
+bool ProcessosRegistrados::terminate(const platform::ProcessEntry& process) {
+    const bool ended = inner_->terminate(process);
+    const std::string what = platform::fileNamePart(process.exeName) + " (pid " + std::to_string(process.pid) + ")";
+    if (told_.insert(process.pid).second) log_.Escreve((ended ? "módulo encerrado: " : "módulo NÃO encerrado (recusado): ") + what);
     return ended;
 }
 

@@ -19,15 +19,12 @@ public:
     ProcessosRegistrados(std::shared_ptr<platform::Processes> inner, RegistroExecucao& log)
         : inner_(std::move(inner)), log_(log) {}
     std::vector<platform::ProcessEntry> snapshot(platform::SnapshotKind kind) override;
-    bool terminate(uint32_t pid) override;
+    bool terminate(const platform::ProcessEntry& process) override;
     std::optional<uint32_t> currentOwner() override { return inner_->currentOwner(); }
 
 private:
-    std::string NameOf(uint32_t pid) const;
-
     std::shared_ptr<platform::Processes> inner_;
     RegistroExecucao& log_;
-    std::vector<platform::ProcessEntry> seen_;  // the last list: names for the ids being ended
     std::set<uint32_t> told_;  // once each: an ended process may still be listed, a refusal repeats
 };
 

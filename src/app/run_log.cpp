@@ -2,6 +2,8 @@
 
 #include <ctime>
 
+#include "platform/temporary_names.h"
+
 namespace app {
 
 namespace {
@@ -30,6 +32,24 @@ std::string Entrada(std::string_view texto) {
     return linha + std::string(kFimDeLinha);
 }
 
+std::optional<std::string> LeTudo(platform::FileSystem& files, const std::string& caminho) {
+    const std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
+    if (!arquivo) return std::nullopt;
+    std::string texto;
+    char bloco[8192];
+    for (int64_t lidos; (lidos = arquivo->read(bloco, sizeof bloco)) != 0;) {
+        if (lidos < 0) return std::nullopt;
+        texto.append(bloco, static_cast<size_t>(lidos));
+    }
+    return texto;
+}
+
+bool GravaInteiro(platform::FileSystem& files, const std::string& caminho, const std::string& texto) {
+    const std::unique_ptr<platform::File> arquivo = files.createExclusive(caminho);
+    return arquivo && arquivo->write(texto.data(), static_cast<int64_t>(texto.size())) == static_cast<int64_t>(texto.size()) &&
+           arquivo->flush();
+}
+
 }  // namespace
 
 RegistroExecucao::RegistroExecucao(std::shared_ptr<platform::FileSystem> files, const std::string& pastaPrograma)
@@ -47,10 +67,29 @@ void RegistroExecucao::Escreve(std::string_view texto) noexcept {
 }
 
 void RegistroExecucao::Grava(const std::string& linha) {
-    const std::optional<uint64_t> tamanho = files_->fileSize(caminho_);
-    if (tamanho && *tamanho + linha.size() > static_cast<uint64_t>(kTamanhoMaximoLog))
-        files_->replaceFile(caminho_, anterior_);
-    files_->appendToFile(caminho_, linha);
+    if (!Cabe(linha) && !semEspaco_) {
+        if (!files_->replaceFile(caminho_, anterior_)) Encurta();
+        // Tried once a run: a file held now stays held, and each attempt reads the whole log.
+        semEspaco_ = !Cabe(linha);
+    }
+    if (Cabe(linha)) files_->appendToFile(caminho_, linha);
+}
+
+bool RegistroExecucao::Cabe(const std::string& linha) {
+    return files_->fileSize(caminho_).value_or(0) + linha.size() <= static_cast<uint64_t>(kTamanhoMaximoLog);
+}
+
+// The older generation could not take the log's place: the log keeps its newer half, written
+// through a temporary that replaces it whole, so that a failure leaves the log as it was.
+void RegistroExecucao::Encurta() {
+    const std::optional<std::string> texto = LeTudo(*files_, caminho_);
+    const size_t corte = texto ? texto->find('\n', texto->size() / 2) : std::string::npos;
+    if (corte == std::string::npos) return;
+    const std::string metade = Entrada("registro encurtado: " + std::string(kNomeLogAnterior) +
+                                       " não pôde ser substituído") + texto->substr(corte + 1);
+    const std::string temporario = platform::TemporaryNameFor(caminho_, platform::RandomTemporaryTag());
+    if (GravaInteiro(*files_, temporario, metade) && files_->replaceFile(temporario, caminho_)) return;
+    files_->deleteFile(temporario);
 }
 
 }  // namespace app

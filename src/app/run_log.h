@@ -1,7 +1,9 @@
 // The run log: a readable record of each run, appended line by line to a file beside the program,
-// so that support can see what a run did. Bounded: past 1 MiB the file becomes the older
-// generation (one is kept) and a new one begins. Writing it never changes what the run does:
-// a log that cannot be written is simply not written.
+// so that support can see what a run did. Bounded whatever fails: past 1 MiB the file becomes the
+// older generation (one is kept) and a new one begins; when the older generation cannot be
+// replaced (read-only, or a viewer holds a file open on Windows) the log keeps its newer half;
+// when the log cannot be shortened either, the entry is not written. Writing it never changes
+// what the run does: a log that cannot be written is simply not written.
 #pragma once
 
 #include <cstdint>
@@ -29,9 +31,12 @@ public:
 
 private:
     void Grava(const std::string& linha);
+    bool Cabe(const std::string& linha);
+    void Encurta();
 
     std::shared_ptr<platform::FileSystem> files_;
     std::string caminho_, anterior_;
+    bool semEspaco_ = false;  // no room could be made: later entries that do not fit are dropped
 };
 
 }  // namespace app

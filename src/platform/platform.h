@@ -149,7 +149,10 @@ public:
     // Bytes available to this user where a file at path would be written; -1 when unknown.
     virtual int64_t freeSpace(const std::string& path) = 0;
 
-    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;      // others may read and write
+    // Others may read, rename and delete it. Windows refuses writers while it is open (and fails
+    // while one has it open): a file being published is not read half new. POSIX has no such
+    // locks; there the copy's one-version check sees a writer.
+    virtual std::unique_ptr<File> openRead(const std::string& path) = 0;
     // Others may read but not write; fails while another program has the file open for writing.
     virtual std::unique_ptr<File> openReadDenyWrite(const std::string& path) = 0;
     // New or emptied, shared with nobody: while it is open no other program can delete it.
@@ -173,6 +176,9 @@ struct ProcessEntry {
     uint32_t pid = 0;
     // Whose it is: the Windows session, or the real user id on POSIX; none when it cannot be told.
     std::optional<uint32_t> owner;
+    // When it started, in the platform's own count (Linux: clock ticks after boot): with the
+    // number, which process this is, since a number that is free again goes to a later process.
+    uint64_t started = 0;
 };
 
 enum class SnapshotKind { All, ProcessesOnly };
@@ -183,8 +189,9 @@ public:
     // Every live process in the platform's order, whoever runs it; a process that has ended
     // (a zombie on POSIX) is not listed. Empty when no list can be had.
     virtual std::vector<ProcessEntry> snapshot(SnapshotKind kind) = 0;
-    // Ends one process at once with exit code 0; false when the request is refused.
-    virtual bool terminate(uint32_t pid) = 0;
+    // Ends at once, with exit code 0, the process that the list showed as this entry, never a
+    // later one that took its number; false when the request is refused or that process is gone.
+    virtual bool terminate(const ProcessEntry& process) = 0;
     // The owner of this program's own process, in the terms of ProcessEntry::owner.
     virtual std::optional<uint32_t> currentOwner() = 0;
 };

@@ -63,7 +63,7 @@ int32_t KillTask(platform::Processes& processes, const std::string& ExeFileName)
     for (const platform::ProcessEntry& entry : ownProcesses(processes, platform::SnapshotKind::ProcessesOnly)) {
         bool matches = platform::upperAscii(exeFileNamePart(entry.exeName)) == wanted ||
                        platform::upperAscii(entry.exeName) == wanted;
-        if (matches) result = processes.terminate(entry.pid) ? 1 : 0;
+        if (matches) result = processes.terminate(entry) ? 1 : 0;
     }
     return result;
 }

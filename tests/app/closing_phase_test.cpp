@@ -28,9 +28,9 @@ public:
         if (kind == platform::SnapshotKind::All) ++passes;
         return inner_->snapshot(kind);
     }
-    bool terminate(uint32_t pid) override {
-        requests.push_back(pid);
-        return inner_->terminate(pid);
+    bool terminate(const platform::ProcessEntry& process) override {
+        requests.push_back(process.pid);
+        return inner_->terminate(process);
     }
     std::optional<uint32_t> currentOwner() override { return inner_->currentOwner(); }
     long RequestsFor(pid_t pid) const { return std::count(requests.begin(), requests.end(), uint32_t(pid)); }

@@ -170,6 +170,22 @@ TEST_F(RealRun, AMainModuleThatCannotBeStartedIsToldAndGivesStatusFour) {
                         "=== fim: caminho normal, código de saída 4\n"});
 }
 
+// Exit statuses add up: a module that stays old (2) and a main module that cannot be started (4)
+// give 6; the failure path (1) with a main module that cannot be started (4) gives 5. The failure
+// path after a file stayed old (3) cannot be reached by this program: nothing after the copies raises.
+TEST_F(RealRun, ExitStatusesAddUp) {
+    fs::create_directory(dir / "estacao/terminal/HALDENMOR7.EXE");
+    fs::remove(dir / "rede/servidor/QOR7/QOR7.EXE");
+    const std::string out = Run({}, 6);
+    EXPECT_NE(out.find("Arquivos NÃO Atualizados (avise o suporte) :\n\n  Arquivo: HALDENMOR7.EXE"), std::string::npos) << out;
+    EXPECT_NE(out.find("--- error\nHouve Algum Problema Com o Programa QOR7.exe  !!!"), std::string::npos) << out;
+    ExpectLines(Log(), {"=== fim: caminho normal, código de saída 6\n"});
+
+    fs::remove(dir / "estacao/terminal/qor.ini");
+    Run({}, 5);
+    ExpectLines(Log(), {"NÃO iniciado: QOR7.exe (resultado 2)\n", "=== fim: caminho de falha, código de saída 5\n"});
+}
+
 // A log that cannot be written (read-only, on a full disk, a folder in its place) changes
 // nothing of what the run does.
 TEST_F(RealRun, ALogThatCannotBeWrittenChangesNothing) {

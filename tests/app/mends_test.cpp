@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "platform/text.h"
 #include "run_fixture.h"
+#include "platform/forwarding_file_system.h"
 #include "support/faulty_file_system.h"
 
 namespace {
@@ -102,6 +104,25 @@ TEST_F(FallbackCopy, WhenItFailsTooTheOldFileStaysWhole) {
                    "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n--- answer: OK\n");
     EXPECT_EQ(Form().CodigoSaida, 2);
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
+}
+
+// A file that stayed old, then the failure path (a platform call that breaks its promise and
+// raises after the copies): both count, 1 + 2.
+TEST_F(FallbackCopy, AFileThatStayedOldStillCountsOnTheFailurePath) {
+    class RaisesAtTheMarker : public platform::ForwardingFileSystem {
+    public:
+        using ForwardingFileSystem::ForwardingFileSystem;
+        bool fileExists(const std::string& path) override {
+            if (path.ends_with("ATUALIZA.DAT")) throw std::runtime_error("o sistema de arquivos quebrou");
+            return ForwardingFileSystem::fileExists(path);
+        }
+    };
+    faulty->MakeUnreadable("QOR7.EXE");
+    machine.files = std::make_shared<RaisesAtTheMarker>(faulty);
+    const std::string out = RunUpdate();
+    EXPECT_NE(out.find("Ocorreram erros na Atualização do Módulo : ()"), std::string::npos) << out;
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
+    EXPECT_EQ(Form().CodigoSaida, 3);
 }
 
 TEST_F(FallbackCopy, WhenTheComponentFailsThePlatformCopyBringsTheNewFile) {

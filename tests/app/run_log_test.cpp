@@ -6,6 +6,7 @@
 #include <regex>
 
 #include "app/run_log.h"
+#include "platform/forwarding_file_system.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -41,6 +42,50 @@ TEST_F(RunLogTest, PastItsBoundTheLogStartsAgainKeepingOneOlderGeneration) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);
     EXPECT_GT(fs::file_size(dir / std::string(app::kNomeLogAnterior)), static_cast<uintmax_t>(app::kTamanhoMaximoLog) - 2000);
     EXPECT_NE(Read(app::kNomeLog).find("2999" + entry), std::string::npos);  // the newest entry is kept
+}
+
+// Writes entries of about 1 KB well past the bound, checking it after each; the last entry written.
+std::string WritePastTheBound(app::RegistroExecucao& log, const fs::path& file) {
+    const std::string entry(1000, 'x');
+    std::string last;
+    for (int i = 0; i < 2500; ++i) {
+        last = std::to_string(i) + entry;
+        log.Escreve(last);
+        EXPECT_LE(fs::file_size(file), static_cast<uintmax_t>(app::kTamanhoMaximoLog)) << i;
+        if (fs::file_size(file) > static_cast<uintmax_t>(app::kTamanhoMaximoLog)) break;
+    }
+    return last;
+}
+
+// An older generation that cannot be replaced (read-only; on Windows also held open by a viewer):
+// the log keeps its newer half and says so, and the older generation stays as it is.
+TEST_F(RunLogTest, WhenTheOlderGenerationCannotBeReplacedTheLogKeepsItsNewerHalf) {
+    const std::string older = dir.write(std::string(app::kNomeLogAnterior), "antigo\n");
+    auto files = platform::makeNativePlatform().files;
+    ASSERT_TRUE(files->setAttributes(older, platform::attr::ReadOnly));
+    auto viewer = files->openReadDenyWrite(older);
+    const std::string last = WritePastTheBound(log, dir / std::string(app::kNomeLog));
+    const std::string text = Read(app::kNomeLog);
+    EXPECT_NE(text.find(last), std::string::npos);
+    EXPECT_NE(text.find("registro encurtado: AtualizaTerminalQOR7.anterior.log não pôde ser substituído"), std::string::npos);
+    EXPECT_GT(text.size(), static_cast<size_t>(app::kTamanhoMaximoLog) / 2 - 2000);
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 2);  // no temporary left
+    viewer.reset();
+    files->setAttributes(older, platform::attr::Normal);
+    EXPECT_EQ(Read(app::kNomeLogAnterior), "antigo\n");
+}
+
+// Neither file can be moved nor the log replaced (on Windows, a viewer holding the log open):
+// the entries that would pass the bound are not written.
+TEST_F(RunLogTest, WhenNothingCanMoveTheBoundStillHolds) {
+    class NothingMoves : public platform::ForwardingFileSystem {
+    public:
+        using ForwardingFileSystem::ForwardingFileSystem;
+        bool replaceFile(const std::string&, const std::string&) override { return false; }
+    };
+    app::RegistroExecucao held(std::make_shared<NothingMoves>(platform::makeNativePlatform().files), dir.folder());
+    WritePastTheBound(held, dir / std::string(app::kNomeLog));
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(RunLogTest, ALogThatCannotBeWrittenIsSkippedQuietly) {

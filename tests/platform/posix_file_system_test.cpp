@@ -4,15 +4,20 @@
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "platform/dos_time.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "support/environment.h"
+#include "support/syscall_answers.h"
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
@@ -192,6 +197,13 @@ TEST_F(PosixFileSystemTest, CopyKeepsContentExecutableBitAndTime) {
     EXPECT_EQ(fs::status(dir / "terminal/MODULO.EXE").permissions(), fs::status(program).permissions());
     EXPECT_EQ(files.lastWriteDos(at("terminal/modulo.exe")), when);
     EXPECT_EQ(names(files.find(at("terminal/*"))), (std::vector<std::string>{"MODULO.EXE"}));
+
+    // Whoever can write on the share must not install a program that runs with this run's rights.
+    ASSERT_EQ(chmod(program.c_str(), 07755), 0);
+    ASSERT_TRUE(files.copyFile(program, at("terminal/MODULO.EXE"), false));
+    struct stat copied;
+    ASSERT_EQ(stat(at("terminal/MODULO.EXE").c_str(), &copied), 0);
+    EXPECT_EQ(copied.st_mode & 07777, 0755u);
 }
 
 TEST_F(PosixFileSystemTest, CopyRefusalsLeaveTargetAndFolderUntouched) {
@@ -226,6 +238,48 @@ TEST_F(PosixFileSystemTest, DosTimesRoundTripAndOutOfRangeGivesNone) {
     EXPECT_FALSE(files.lastWriteDos(path).has_value());
     EXPECT_FALSE(files.find(path).at(0).dosTime.has_value());
     EXPECT_FALSE(files.lastWriteDos(at("none")).has_value());
+}
+
+// A time zone for the length of a test, given as a rule so that no zone files are needed.
+class LocalZone {
+public:
+    explicit LocalZone(const char* rule) : saved_(std::getenv("TZ") ? std::optional<std::string>(std::getenv("TZ")) : std::nullopt) {
+        testing_support::SetEnv("TZ", rule);
+        tzset();
+    }
+    ~LocalZone() {
+        testing_support::SetEnv("TZ", saved_ ? saved_->c_str() : nullptr);
+        tzset();
+    }
+
+private:
+    std::optional<std::string> saved_;
+};
+
+// Through both clock changes of a year (New York's rules), file times read in the DOS form keep
+// the order of their instants, and a time set from a DOS time reads back as that DOS time: a copy
+// stays current, and a server file written later is found newer even across the autumn hour that
+// happens twice (01:50 summer time, then 01:20 winter time 1,800 s later).
+TEST_F(PosixFileSystemTest, DosTimesKeepTheInstantsOrderThroughClockChanges) {
+    const LocalZone newYork("EST5EDT,M3.2.0,M11.1.0");
+    const std::string path = dir.write("t.dat", "");
+    const auto readAt = [&](time_t seconds) {
+        struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+        return files.lastWriteDos(path).value_or(0);
+    };
+    const time_t autumnSummer0150 = 1762062600, springChange = 1741503600;
+    EXPECT_GT(readAt(autumnSummer0150 + 1800), readAt(autumnSummer0150));
+    for (const time_t change : {autumnSummer0150, springChange}) {
+        uint32_t previous = 0;
+        for (time_t at = change - 7200; at <= change + 7200; at += 10) {
+            const uint32_t now = readAt(at);
+            ASSERT_GT(now, previous) << at;
+            setTime(path, now);
+            ASSERT_EQ(files.lastWriteDos(path), now) << at;
+            previous = now;
+        }
+    }
 }
 
 TEST_F(PosixFileSystemTest, FreeSpaceOfNearestExistingFolder) {
@@ -273,6 +327,18 @@ TEST_F(PosixFileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriter
     EXPECT_TRUE(files.openReadDenyWrite(at("~QOR7.EXE.0badcafe.tmp")));
     EXPECT_TRUE(files.deleteFile(at("~QOR7.EXE.0badcafe.tmp")));
     EXPECT_EQ(folderListing(), std::vector<std::string>{});
+}
+
+// Whether a program writes a file is told by its lock; a file that cannot be opened to test the
+// lock (another user's temporary, made for its owner alone) may be written right now: in use.
+TEST_F(PosixFileSystemTest, AFileWhoseLockCannotBeTestedIsInUse) {
+    if (!testing_support::CanAnswerSystemCalls()) GTEST_SKIP() << "this machine does not let a test filter system calls";
+    const std::string path = dir.write("~QOR7.EXE.0badcafe.tmp", "meio");
+    const auto deleted = testing_support::RunWithSystemCallAnswer(SYS_openat, EACCES, [&] {
+        return platform::posix::PosixFileSystem().deleteFile(path) ? 1 : 0;
+    });
+    EXPECT_EQ(deleted, 0);
+    EXPECT_EQ(folderListing(), std::vector<std::string>{"~QOR7.EXE.0badcafe.tmp"});
 }
 
 TEST_F(PosixFileSystemTest, StampsAndExactTimesThroughHandleAndPath) {

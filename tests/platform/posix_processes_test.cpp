@@ -4,15 +4,20 @@
 
 #include <gtest/gtest.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <fstream>
+#include <optional>
 #include <atomic>
 #include <string>
 #include <thread>
 
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_processes.h"
+#include "support/syscall_answers.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -23,6 +28,35 @@ using platform::ProcessEntry;
 using platform::posix::exeNameFrom;
 using platform::posix::hasEnded;
 using platform::posix::realUserOf;
+using platform::posix::startTimeOf;
+
+pid_t StartSleep(const char* shownAs) {
+    std::string first = shownAs, seconds = "30";
+    char* argv[] = {first.data(), seconds.data(), nullptr};
+    pid_t pid = 0;
+    return posix_spawn(&pid, "/bin/sleep", nullptr, nullptr, argv, environ) == 0 ? pid : -1;
+}
+
+bool Running(pid_t pid) { return waitpid(pid, nullptr, WNOHANG) == 0; }
+
+void End(pid_t pid) {
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+std::optional<ProcessEntry> Listed(platform::Processes& processes, pid_t pid) {
+    for (const ProcessEntry& entry : processes.snapshot(platform::SnapshotKind::ProcessesOnly))
+        if (entry.pid == uint32_t(pid)) return entry;
+    return std::nullopt;
+}
+
+// Has the kernel give the next new process this number (root only); false when it cannot.
+bool NextProcessGets(pid_t pid) {
+    std::ofstream last("/proc/sys/kernel/ns_last_pid");
+    last << pid - 1;
+    last.close();
+    return last.good();
+}
 
 TEST(PosixProcessNames, LastComponentOfFirstArgumentElseKernelName) {
     using namespace std::string_literals;
@@ -30,6 +64,14 @@ TEST(PosixProcessNames, LastComponentOfFirstArgumentElseKernelName) {
     EXPECT_EQ(exeNameFrom("/usr/bin/sleep\0" "30\0"s, "sleep\n"), "sleep");
     EXPECT_EQ(exeNameFrom("Z:\\terminal/dir\\SERVERQOR.EXE\0"s, "wine-preloader\n"), "SERVERQOR.EXE");
     EXPECT_EQ(exeNameFrom("", "kworker/0:1\n"), "kworker/0:1");
+}
+
+TEST(PosixProcessStatus, TheStartTimeIsTheTwentySecondFieldWhateverTheKernelNameHolds) {
+    const std::string fields = " S 1 2 3 4 5 6 7 8 9 10 11 12 13 14 15 16 17 18 987654321 20 21\n";
+    EXPECT_EQ(startTimeOf("4242 (sleep)" + fields), 987654321u);
+    EXPECT_EQ(startTimeOf("4242 (a) b (c) 5 6)" + fields), 987654321u);
+    EXPECT_EQ(startTimeOf("4242 (sleep) S 1 2"), std::nullopt);
+    EXPECT_EQ(startTimeOf("4242 sleep"), std::nullopt);
 }
 
 TEST(PosixProcessStatus, AZombieHasEndedButALeaderWhoseOtherThreadsRunHasNot) {
@@ -68,12 +110,60 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
     ASSERT_NE(self, list.end());
     EXPECT_EQ(self->exeName, "test_platform");
 
-    EXPECT_TRUE(processes.terminate(static_cast<uint32_t>(pid)));
+    // Another start under the same number (the process that had it before) is not this one.
+    ProcessEntry earlier = *found;
+    --earlier.started;
+    EXPECT_FALSE(processes.terminate(earlier));
+    EXPECT_TRUE(Running(pid));
+    EXPECT_TRUE(processes.terminate(*found));
     int status = 0;
     ASSERT_EQ(waitpid(pid, &status, 0), pid);
     EXPECT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
-    EXPECT_FALSE(processes.terminate(static_cast<uint32_t>(pid)));  // gone now
+    EXPECT_FALSE(processes.terminate(*found));  // gone now
+}
+
+// A module listed, then ended by someone else, and its number taken by an unrelated process
+// before the request: the request ends nothing.
+TEST(PosixProcesses, ANumberTakenByALaterProcessIsNotEnded) {
+    platform::posix::PosixProcesses processes;
+    const pid_t module = StartSleep("LUNDAMI7.EXE");
+    ASSERT_GT(module, 0);
+    const std::optional<ProcessEntry> listed = Listed(processes, module);
+    ASSERT_TRUE(listed);
+    usleep(30000);  // start times count in hundredths of a second: the newcomer starts in a later one
+    End(module);
+    pid_t newcomer = -1;
+    // Other programs on the machine may take the number first: the reuse is arranged again.
+    for (int attempt = 0; attempt < 50 && newcomer != module && NextProcessGets(module); ++attempt) {
+        if (newcomer > 0) End(newcomer);
+        newcomer = StartSleep("vizinho");
+    }
+    if (newcomer != module) {
+        if (newcomer > 0) End(newcomer);
+        GTEST_SKIP() << "this machine would not give the number to a new process (needs root)";
+    }
+    EXPECT_FALSE(processes.terminate(*listed));
+    EXPECT_TRUE(Running(newcomer));
+    End(newcomer);
+}
+
+// A kernel without process descriptors: the start is still compared, right before the signal.
+TEST(PosixProcesses, WithoutProcessDescriptorsOnlyTheListedProcessIsEnded) {
+    if (!testing_support::CanAnswerSystemCalls()) GTEST_SKIP() << "this machine does not let a test filter system calls";
+    const auto failed = testing_support::RunWithSystemCallAnswer(SYS_pidfd_open, ENOSYS, [] {
+        platform::posix::PosixProcesses processes;
+        const pid_t module = StartSleep("LUNDAMI7.EXE");
+        std::optional<ProcessEntry> listed = module > 0 ? Listed(processes, module) : std::nullopt;
+        if (!listed) return 4;
+        ProcessEntry earlier = *listed;
+        --earlier.started;
+        const int wrongOneEnded = processes.terminate(earlier) || !Running(module) ? 1 : 0;
+        const int listedKept = processes.terminate(*listed) ? 0 : 2;
+        End(module);
+        return wrongOneEnded | listedKept;
+    });
+    EXPECT_EQ(failed, 0) << "1: an earlier start was ended, 2: the listed process was not, 4: not listed";
 }
 
 // Short-lived children started and reaped in batches on another thread; each child's first

@@ -4,11 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
-#include <thread>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 
 #include "platform/dos_time.h"
 #include "platform/platform.h"
@@ -18,6 +17,7 @@
 #include "platform/win32/win32_processes.h"
 #include "platform/win32/win32_shell.h"
 #include "platform/win32/win32_system.h"
+#include "support/win32_import_hook.h"
 
 namespace fs = std::filesystem;
 using platform::win32::fromWide;
@@ -86,6 +86,51 @@ std::vector<std::string> namesIn(platform::FileSystem& files, const std::string&
 
 uint32_t dos(int year, int month, int day, int hour, int minute, int second) {
     return *platform::packDosDateTime({year, month, day, hour, minute, second});
+}
+
+std::string nameOfHandle(HANDLE file) {
+    wchar_t path[MAX_PATH] = L"";
+    GetFinalPathNameByHandleW(file, path, MAX_PATH, 0);
+    const std::string full = fromWide(path);
+    return full.substr(full.find_last_of("\\/") + 1);
+}
+
+// Another process (the command interpreter) deletes the file, as another run's clean-up would.
+void deleteFromAnotherProcess(const std::string& path) {
+    std::wstring command = L"cmd.exe /c del /f /q \"" + toWide(path) + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION child{};
+    ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
+                               &startup, &child));
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 60000), static_cast<DWORD>(WAIT_OBJECT_0));
+    CloseHandle(child.hThread);
+    CloseHandle(child.hProcess);
+}
+
+// The calls of the fallback copy that put its data on the disk and give it the target's name.
+std::vector<std::string> diskCalls;
+testing_support::ImportHook* flushHook = nullptr;
+testing_support::ImportHook* moveHook = nullptr;
+BOOL WINAPI recordFlush(HANDLE file) {
+    diskCalls.push_back("flush " + nameOfHandle(file));
+    return reinterpret_cast<decltype(&FlushFileBuffers)>(flushHook->Original())(file);
+}
+BOOL WINAPI recordMove(LPCWSTR from, LPCWSTR to, DWORD flags) {
+    const std::string source = fromWide(from);
+    diskCalls.push_back("move " + source.substr(source.find_last_of("\\/") + 1));
+    return reinterpret_cast<decltype(&MoveFileExW)>(moveHook->Original())(from, to, flags);
+}
+
+// A publisher that tries to open the source for writing in the middle of the fallback copy.
+testing_support::ImportHook* copyHook = nullptr;
+std::optional<bool> publisherOpened;
+BOOL WINAPI publishDuringCopy(LPCWSTR from, LPCWSTR to, BOOL failIfExists) {
+    const HANDLE publisher = CreateFileW(from, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    publisherOpened = publisher != INVALID_HANDLE_VALUE;
+    if (*publisherOpened) CloseHandle(publisher);
+    return reinterpret_cast<decltype(&CopyFileW)>(copyHook->Original())(from, to, failIfExists);
 }
 
 class Win32FileSystemTest : public ::testing::Test {
@@ -205,41 +250,75 @@ TEST_F(Win32FileSystemTest, FailedCopiesLeaveTheOldTargetAndNoTemporary) {
     ASSERT_TRUE(files.setAttributes(dir.at("server.dll"), platform::attr::ReadOnly));
     EXPECT_TRUE(files.copyFile(dir.at("server.dll"), dir.at("copy.dll"), false));
     EXPECT_TRUE(*files.attributes(dir.at("copy.dll")) & platform::attr::ReadOnly);
+    // Nor when the target is held open (a running program): the read-only temporary goes too.
+    {
+        const HANDLE running = CreateFileW(toWide(dir.at("local.dll")).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(running, INVALID_HANDLE_VALUE);
+        EXPECT_FALSE(files.copyFile(dir.at("server.dll"), dir.at("local.dll"), false));
+        CloseHandle(running);
+    }
+    EXPECT_EQ(readText(dir.at("local.dll")), "old");
 
     EXPECT_EQ(namesIn(files, dir.at("*")), (std::vector<std::string>{"copy.dll", "local.dll", "server.dll"}));
 }
 
-// The server file grows while the platform's copy reads it (its temporary is there, part
-// written, so the copy's last check of the source is still to come): the copy must not stand, the
-// old target stays whole and no temporary is left. A loaded machine may finish a copy before the
-// other thread looks: then it is tried again.
-TEST_F(Win32FileSystemTest, CopyOfASourceThatChangesMidwayDoesNotStand) {
-    constexpr uint64_t kSize = 64 << 20;
-    const auto partWritten = [&] {
-        const std::vector<platform::DirEntry> temporaries = files.find(dir.at("~local.dll.*.tmp"));
-        return !temporaries.empty() && temporaries[0].size > 0 && temporaries[0].size < kSize;
-    };
-    bool changed = false, copied = true;
-    for (int attempt = 0; attempt < 20 && !changed; ++attempt) {
-        writeText(dir.at("server.dll"), std::string(kSize, 'A'));
-        writeText(dir.at("local.dll"), "old");
-        std::atomic<bool> copying{true};
-        std::thread publisher([&] {
-            while (copying && !changed) {
-                if (partWritten()) {
-                    std::ofstream(fs::path(toWide(dir.at("server.dll"))), std::ios::binary | std::ios::app) << "mais";
-                    // Still part written: the copy's last look at its source comes after the change.
-                    changed = partWritten();
-                }
-            }
-        });
-        copied = files.copyFile(dir.at("server.dll"), dir.at("local.dll"), false);
-        copying = false;
-        publisher.join();
+// The fallback copy's data is on the disk before the copy takes the target's name: a power cut
+// then leaves the old file or the whole new one, never one full of zeros with the server's time.
+TEST_F(Win32FileSystemTest, TheFallbackCopyIsOnTheDiskBeforeItReplacesTheTarget) {
+    writeText(dir.at("server.exe"), "version 2");
+    writeText(dir.at("local.exe"), "version 1");
+    ASSERT_TRUE(files.setAttributes(dir.at("server.exe"), platform::attr::ReadOnly));  // copied read-only too
+    testing_support::ImportHook flush("kernel32.dll", "FlushFileBuffers", reinterpret_cast<void*>(&recordFlush));
+    testing_support::ImportHook move("kernel32.dll", "MoveFileExW", reinterpret_cast<void*>(&recordMove));
+    ASSERT_TRUE(flush.Installed() && move.Installed());
+    flushHook = &flush;
+    moveHook = &move;
+    diskCalls.clear();
+    const bool copied = files.copyFile(dir.at("server.exe"), dir.at("local.exe"), false);
+    const std::vector<std::string> calls = diskCalls;
+    flushHook = moveHook = nullptr;
+    ASSERT_TRUE(copied);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_TRUE(calls[0].starts_with("flush ~local.exe.")) << calls[0];
+    EXPECT_EQ(calls[1], "move " + calls[0].substr(6));
+    EXPECT_EQ(readText(dir.at("local.exe")), "version 2");
+    EXPECT_TRUE(*files.attributes(dir.at("local.exe")) & platform::attr::ReadOnly);
+}
+
+// A source that a program writes (a publish in progress) is not read: the engine cannot open it,
+// the fallback copy fails, and a writer cannot start while a copy reads it.
+TEST_F(Win32FileSystemTest, ACopySourceIsNeitherReadWhileWrittenNorWrittenWhileRead) {
+    writeText(dir.at("server.bpl"), "publicando");
+    {
+        std::ofstream publisher(fs::path(toWide(dir.at("server.bpl"))), std::ios::binary | std::ios::app);
+        ASSERT_TRUE(publisher.is_open());
+        EXPECT_EQ(files.openRead(dir.at("server.bpl")), nullptr);
+        EXPECT_FALSE(files.copyFile(dir.at("server.bpl"), dir.at("local.bpl"), false));
     }
-    ASSERT_TRUE(changed) << "every copy ended before the source could change";
-    EXPECT_FALSE(copied);
-    EXPECT_TRUE(readText(dir.at("local.dll")) == "old");  // not printed: 64 MiB
+    auto reading = files.openRead(dir.at("server.bpl"));
+    ASSERT_NE(reading, nullptr);
+    EXPECT_FALSE(std::ofstream(fs::path(toWide(dir.at("server.bpl"))), std::ios::binary | std::ios::app).is_open());
+    EXPECT_NE(files.openRead(dir.at("server.bpl")), nullptr);  // other readers may
+    EXPECT_TRUE(files.moveFile(dir.at("server.bpl"), dir.at("renomeado.bpl")));  // and so may a rename
+    EXPECT_EQ(namesIn(files, dir.at("*")), std::vector<std::string>{"renomeado.bpl"});
+}
+
+// A publisher that opens the server file for writing while the platform's copy reads it (inside
+// CopyFileW) is refused: the copy stands as the one version it read, whole.
+TEST_F(Win32FileSystemTest, APublisherCannotWriteTheSourceWhileTheFallbackCopiesIt) {
+    writeText(dir.at("server.dll"), std::string(1 << 20, 'A'));
+    writeText(dir.at("local.dll"), "old");
+    testing_support::ImportHook copy("kernel32.dll", "CopyFileW", reinterpret_cast<void*>(&publishDuringCopy));
+    ASSERT_TRUE(copy.Installed());
+    copyHook = &copy;
+    publisherOpened = std::nullopt;
+    const bool copied = files.copyFile(dir.at("server.dll"), dir.at("local.dll"), false);
+    copyHook = nullptr;
+    ASSERT_TRUE(publisherOpened.has_value()) << "the copy did not go through CopyFileW";
+    EXPECT_FALSE(*publisherOpened);
+    EXPECT_TRUE(copied);
+    EXPECT_TRUE(readText(dir.at("local.dll")) == std::string(1 << 20, 'A'));  // not printed: 1 MiB
     EXPECT_EQ(namesIn(files, dir.at("*")), (std::vector<std::string>{"local.dll", "server.dll"}));
 }
 
@@ -267,7 +346,7 @@ TEST_F(Win32FileSystemTest, DosTimesAreSetAndReadInLocalTimeWithTwoSecondSteps) 
     EXPECT_EQ(files.lastWriteDos(dir.at("copy.bin")), when);
 }
 
-TEST_F(Win32FileSystemTest, ReadersShareWithWritersButAnExclusiveFileSharesWithNobody) {
+TEST_F(Win32FileSystemTest, ReadersShareWithReadersButAnExclusiveFileSharesWithNobody) {
     writeText(dir.at("shared.txt"), "0123456789");
     {
         auto reader = files.openRead(dir.at("shared.txt"));
@@ -289,8 +368,8 @@ TEST_F(Win32FileSystemTest, ReadersShareWithWritersButAnExclusiveFileSharesWithN
     EXPECT_EQ(files.openRead(dir.at("missing.txt")), nullptr);
 }
 
-// A file being written (created exclusive, still open) cannot be deleted by anybody, nor read by
-// a reader that denies writers (the catalogue's reader).
+// A file being written (created exclusive, still open) cannot be deleted by anybody, another
+// process included, nor read by a reader that denies writers (the catalogue's reader).
 TEST_F(Win32FileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriters) {
     auto writing = files.createExclusive(dir.at("~QOR7.EXE.0badcafe.tmp"));
     ASSERT_NE(writing, nullptr);
@@ -299,11 +378,13 @@ TEST_F(Win32FileSystemTest, AFileBeingWrittenCannotBeDeletedNorReadDenyingWriter
     {
         std::ofstream writer(fs::path(toWide(dir.at("MODULOS.DAT"))), std::ios::binary | std::ios::app);
         EXPECT_EQ(files.openReadDenyWrite(dir.at("MODULOS.DAT")), nullptr);
-        EXPECT_NE(files.openRead(dir.at("MODULOS.DAT")), nullptr);
     }
     EXPECT_NE(files.openReadDenyWrite(dir.at("MODULOS.DAT")), nullptr);
+    deleteFromAnotherProcess(dir.at("~QOR7.EXE.0badcafe.tmp"));  // another run's clean-up
+    EXPECT_TRUE(files.fileExists(dir.at("~QOR7.EXE.0badcafe.tmp")));
     writing.reset();
-    EXPECT_TRUE(files.deleteFile(dir.at("~QOR7.EXE.0badcafe.tmp")));
+    deleteFromAnotherProcess(dir.at("~QOR7.EXE.0badcafe.tmp"));
+    EXPECT_FALSE(files.fileExists(dir.at("~QOR7.EXE.0badcafe.tmp")));
 }
 
 TEST_F(Win32FileSystemTest, StampsAndExactTimesThroughHandleAndPath) {
@@ -377,10 +458,12 @@ TEST(Win32Processes, ListsThisProcessInItsOwnSessionAndRefusesToEndAnAbsentOne) 
         ASSERT_TRUE(processes.currentOwner());
         EXPECT_EQ(self->owner, processes.currentOwner());
     }
-    EXPECT_FALSE(processes.terminate(0xFFFFFFF0u));
+    EXPECT_FALSE(processes.terminate({"ausente.exe", 0xFFFFFFF0u, std::nullopt, 0}));
 }
 
-TEST(Win32Processes, EndsAProcessAtOnceWithExitCodeZero) {
+// The process the list showed, never another: an entry whose creation time is not the process's
+// (a number reused since the list) ends nothing.
+TEST(Win32Processes, EndsTheListedProcessAtOnceWithExitCodeZeroAndNoOther) {
     // A suspended copy of this test program: it exists but never runs a line of its own.
     wchar_t self[MAX_PATH];
     GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -391,7 +474,16 @@ TEST(Win32Processes, EndsAProcessAtOnceWithExitCodeZero) {
     ASSERT_TRUE(CreateProcessW(self, command.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED, nullptr, nullptr,
                                &startup, &child));
     platform::win32::Win32Processes processes;
-    EXPECT_TRUE(processes.terminate(child.dwProcessId));
+    const auto list = processes.snapshot(platform::SnapshotKind::ProcessesOnly);
+    const auto listed = std::find_if(list.begin(), list.end(), [&](const platform::ProcessEntry& p) {
+        return p.pid == child.dwProcessId;
+    });
+    ASSERT_NE(listed, list.end());
+    platform::ProcessEntry earlier = *listed;
+    earlier.started -= 10'000'000;  // a process of that number that started a second before
+    EXPECT_FALSE(processes.terminate(earlier));
+    EXPECT_EQ(WaitForSingleObject(child.hProcess, 200), static_cast<DWORD>(WAIT_TIMEOUT));
+    EXPECT_TRUE(processes.terminate(*listed));
     EXPECT_EQ(WaitForSingleObject(child.hProcess, 10000), static_cast<DWORD>(WAIT_OBJECT_0));
     DWORD exitCode = 1234;
     GetExitCodeProcess(child.hProcess, &exitCode);

@@ -181,6 +181,17 @@ TEST(KillTask, ResultIsTheOutcomeOfTheLastRequest) {
     EXPECT_EQ(refusedLast.terminated(), (std::vector<uint32_t>{1}));  // the walk did not stop
 }
 
+// A module ends and its number goes to an unrelated process between the list and the request:
+// the request names the process that was listed, and the newcomer keeps running.
+TEST(KillTask, ANumberReusedAfterTheListEndsNothing) {
+    ScriptedProcesses table({{"LUNDAMI7.EXE", 40}, {"QOR7.EXE", 41}});
+    table.afterSnapshot = [&] { table.ReuseNumber(40, "bash"); };
+    EXPECT_EQ(KillTask(table, "LUNDAMI7.EXE"), 0);
+    EXPECT_EQ(table.requests(), std::vector<uint32_t>{40});
+    EXPECT_TRUE(table.running(40));
+    EXPECT_TRUE(table.terminated().empty());
+}
+
 TEST(KillTask, MatchesTheFileNamePartOfAFullPathOrTheWholeName) {
     ScriptedProcesses table({{"C:\\QOR\\Bin\\qor7.exe", 1},
                              {"D:qor7.exe", 2},

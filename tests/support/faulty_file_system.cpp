@@ -17,6 +17,7 @@ public:
     struct Faults {
         std::optional<int> shortWriteAt;
         std::optional<int> failReadAt;
+        std::optional<int> endReadAt;
         bool discardWrites = false;
         bool refuseTimes = false;
         std::shared_ptr<int64_t> discarded;
@@ -27,6 +28,11 @@ public:
         : inner_(std::move(inner)), faults_(std::move(faults)) {}
 
     int64_t read(void* buffer, int64_t count) override {
+        if (faults_.endReadAt) {
+            const int64_t end = BlockStart(*faults_.endReadAt);
+            if (readAt_ >= end) return 0;
+            count = std::min(count, end - readAt_);
+        }
         if (faults_.failReadAt) {
             const int64_t failing = BlockStart(*faults_.failReadAt);
             if (readAt_ == failing) {
@@ -103,7 +109,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::openRead(const std::string& pa
     if (unreadable_.count(Key(path))) return nullptr;
     std::unique_ptr<platform::File> file = inner_->openRead(path);
     if (!file) return nullptr;
-    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, false, false, discarded_, flushes_});
+    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, endReadAt_, false, false, discarded_, flushes_});
 }
 
 std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::string& path) {
@@ -111,7 +117,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::str
     std::unique_ptr<platform::File> file = inner_->createExclusive(path);
     if (!file) return nullptr;
     return std::make_unique<FaultyFile>(std::move(file),
-                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, discardWrites_, refuseTimes_, discarded_, flushes_});
+                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, std::nullopt, discardWrites_, refuseTimes_, discarded_, flushes_});
 }
 
 }  // namespace testing_support

@@ -25,6 +25,9 @@ public:
     // Reading the k-th 8 KiB block (1-based) of each opened file reports an error; a read that
     // would reach into it ends before it.
     void FailReadAtBlock(int k) { failReadAt_ = k; }
+    // Reading each opened file ends early, at the start of its k-th 8 KiB block (1-based): the
+    // read reports the end there, while the file keeps its size and time (a share that drops data).
+    void EndReadAtBlock(int k) { endReadAt_ = k; }
     // openRead refuses this file.
     void MakeUnreadable(const std::string& name) { unreadable_.insert(Key(name)); }
     // Deleting this file, or replacing or moving anything onto it, is refused (a running program).
@@ -82,6 +85,7 @@ private:
     std::optional<int64_t> freeSpace_;
     std::optional<int> shortWriteAt_;
     std::optional<int> failReadAt_;
+    std::optional<int> endReadAt_;
     std::set<std::string> unreadable_;
     std::set<std::string> locked_;
     bool discardWrites_ = false;

@@ -30,15 +30,32 @@ std::optional<uint32_t> attributesOfPath(const std::string& nativePath) {
     return attributesOf(name, link, reachable ? &target : nullptr);
 }
 
-std::optional<uint32_t> dosTimeOf(time_t seconds) {
+namespace {
+// The offset of local time from UTC now. Windows converts every file time with its current bias,
+// whatever the instant's own: DOS times then keep the instants' order through the autumn hour
+// that happens twice, and a time set from a DOS time reads back as the same DOS time.
+std::optional<long> offsetFromUtcNow() {
+    const time_t now = ::time(nullptr);
     struct tm local;
-    if (!::localtime_r(&seconds, &local)) return std::nullopt;
+    if (!::localtime_r(&now, &local)) return std::nullopt;
+    return local.tm_gmtoff;
+}
+}  // namespace
+
+std::optional<uint32_t> dosTimeOf(time_t seconds) {
+    const std::optional<long> offset = offsetFromUtcNow();
+    time_t shifted;
+    struct tm local;
+    if (!offset || __builtin_add_overflow(seconds, *offset, &shifted) || !::gmtime_r(&shifted, &local))
+        return std::nullopt;
     return packDosDateTime(LocalDateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                                          local.tm_min, local.tm_sec});
 }
 
 std::optional<time_t> timeOfDos(uint32_t dosTime) {
-    LocalDateTime t = unpackDosDateTime(dosTime);
+    const std::optional<long> offset = offsetFromUtcNow();
+    if (!offset) return std::nullopt;
+    const LocalDateTime t = unpackDosDateTime(dosTime);
     struct tm local = {};
     local.tm_year = t.year - 1900;
     local.tm_mon = t.month - 1;
@@ -46,10 +63,9 @@ std::optional<time_t> timeOfDos(uint32_t dosTime) {
     local.tm_hour = t.hour;
     local.tm_min = t.minute;
     local.tm_sec = t.second;
-    local.tm_isdst = -1;  // let the system decide whether summer time applied then
-    time_t seconds = ::mktime(&local);
+    const time_t seconds = ::timegm(&local);
     if (seconds == static_cast<time_t>(-1)) return std::nullopt;
-    return seconds;
+    return seconds - *offset;
 }
 
 namespace {

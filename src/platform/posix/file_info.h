@@ -21,9 +21,14 @@ std::optional<uint32_t> attributesOfPath(const std::string& nativePath);
 
 bool isReadOnly(const struct stat& st);
 
-// Local time of `seconds` in packed DOS form; none outside 1980..2107.
+// The permission bits a copy takes from its source: never setuid, setgid or sticky, which would
+// let whoever can write on the share install a program that runs with the rights of this run.
+inline constexpr mode_t kCopiedPermissions = 0777;
+
+// Local time of `seconds` in packed DOS form, with the offset local time has now (as Windows
+// converts); none outside 1980..2107.
 std::optional<uint32_t> dosTimeOf(time_t seconds);
-// The time_t of a packed DOS local time; none when the system cannot convert it.
+// The time_t of a packed DOS local time, with the same offset; none when it cannot be converted.
 std::optional<time_t> timeOfDos(uint32_t dosTime);
 
 // Windows file times (100-ns steps since 1601, UTC) of a POSIX time and back.

@@ -74,20 +74,10 @@ bool copyByReading(int from, int to, uint64_t& copied) {
     }
 }
 
-// The kernel copies in place where it can; other file systems take the read/write loop.
+// The kernel copies in place where it can; the rest goes through the read/write loop.
 bool copyContents(int from, int to, uint64_t& copied) {
-    for (;;) {
-        ssize_t done = ::copy_file_range(from, nullptr, to, nullptr, 1 << 30, 0);
-        if (done == 0) return true;
-        if (done > 0) {
-            copied += static_cast<uint64_t>(done);
-            continue;
-        }
-        if (errno == EINTR) continue;
-        if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP || errno == EBADF)
-            return copyByReading(from, to, copied);
-        return false;
-    }
+    while (const std::optional<size_t> moved = kernelCopyStep(from, to, size_t{1} << 30)) copied += *moved;
+    return copyByReading(from, to, copied);
 }
 
 // The source was read as one version: unchanged in size and time since it was opened, and read whole.
@@ -137,7 +127,7 @@ bool copyFileSafely(const std::string& from, const std::string& to, bool failIfE
     if (!temp.valid() || !copyContents(source.get(), temp.fd(), copied)) return false;
     if (!oneVersionRead(source.get(), src, copied)) return false;  // rewritten meanwhile: a mixture
     struct timespec times[2] = {src.st_atim, src.st_mtim};
-    if (::fchmod(temp.fd(), src.st_mode & 07777) != 0 || ::futimens(temp.fd(), times) != 0) return false;
+    if (::fchmod(temp.fd(), src.st_mode & kCopiedPermissions) != 0 || ::futimens(temp.fd(), times) != 0) return false;
     if (::fdatasync(temp.fd()) != 0) return false;
 
     bool placed = failIfExists ? renameNoReplace(temp.path(), to) : ::rename(temp.path().c_str(), to.c_str()) == 0;

@@ -35,16 +35,21 @@ bool PosixFile::flush() { return ::fdatasync(fd_.get()) == 0; }
 
 Transfer PosixFile::copyTo(File& destination, void* buffer, int64_t count) {
     auto* target = dynamic_cast<PosixFile*>(&destination);
-    while (kernelCopy_ && target && count > 0) {
-        const ssize_t moved = ::copy_file_range(fd_.get(), nullptr, target->fd_.get(), nullptr,
-                                                static_cast<size_t>(count), 0);
-        if (moved > 0) return {moved, moved};
-        if (moved < 0 && errno == EINTR) continue;
-        // Whatever the refusal, the plain step below tells a failed read from a failed write; and
-        // an end of file is confirmed by a plain read (some file systems answer 0 to this call).
-        kernelCopy_ = false;
+    if (kernelCopy_ && target && count > 0) {
+        if (const std::optional<size_t> moved = kernelCopyStep(fd_.get(), target->fd_.get(), static_cast<size_t>(count)))
+            return {static_cast<int64_t>(*moved), static_cast<int64_t>(*moved)};
+        kernelCopy_ = false;  // these two files go through the buffer from now on
     }
     return File::copyTo(destination, buffer, count);
+}
+
+std::optional<size_t> kernelCopyStep(int from, int to, size_t count) {
+    for (;;) {
+        const ssize_t moved = ::copy_file_range(from, nullptr, to, nullptr, count, 0);
+        if (moved > 0) return static_cast<size_t>(moved);
+        if (moved < 0 && errno == EINTR) continue;
+        return std::nullopt;
+    }
 }
 
 // Write-back of what is dirty, started without waiting: the disk works while the copy goes on.
@@ -115,7 +120,10 @@ std::unique_ptr<File> createOrTruncate(const std::string& nativePath) {
 
 std::optional<Fd> lockForRemoval(const std::string& nativePath) {
     Fd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (fd && ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return std::nullopt;
+    // A lock that cannot be tested (another user's temporary, made for its owner alone) may be
+    // held: the file counts as in use. One that is gone has nothing to respect.
+    if (!fd) return errno == ENOENT ? std::optional<Fd>(Fd()) : std::nullopt;
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0 && heldByAnother()) return std::nullopt;
     return fd;
 }
 

@@ -26,6 +26,12 @@ private:
     bool kernelCopy_ = true;  // until the kernel refuses these two files
 };
 
+// One step of the kernel's own copy between two descriptors (copy_file_range): the bytes it moved,
+// or none when it moved nothing. Whatever the refusal, and an answer of 0 (which some file systems
+// give before the end), the rest is left to plain reads and writes: they tell a real end of file
+// from a real failure. The one policy of every copy of this backend.
+std::optional<size_t> kernelCopyStep(int from, int to, size_t count);
+
 // Opens an existing file (not a folder) for reading; null on failure.
 std::unique_ptr<File> openForReading(const std::string& nativePath);
 // The same, refused while a program writes the file (holds the exclusive lock below).
@@ -35,7 +41,8 @@ std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath);
 // sharing: another program's delete (see lockForRemoval) and a second writer are refused.
 std::unique_ptr<File> createOrTruncate(const std::string& nativePath);
 // The lock of a file about to be removed, held until the name is gone; none when a program holds
-// it (writes the file). A file that cannot be opened gives an empty Fd: nothing to respect.
+// it (writes the file) or when it cannot be tested (the file cannot be opened: another user's).
+// A file that is gone gives an empty Fd: nothing to respect.
 std::optional<Fd> lockForRemoval(const std::string& nativePath);
 
 // An exclusive flock on the file, created when missing (never emptied); the descriptor is closed

@@ -144,7 +144,7 @@ bool PosixFileSystem::copyPermissions(const std::string& from, const std::string
     struct stat st;
     if (::stat(resolvePath(from).c_str(), &st) != 0) return false;
     // Read-only travels as an attribute of its own; the copy itself must stay writable.
-    return ::chmod(resolvePath(to).c_str(), (st.st_mode & 07777) | S_IWUSR) == 0;
+    return ::chmod(resolvePath(to).c_str(), (st.st_mode & kCopiedPermissions) | S_IWUSR) == 0;
 }
 
 bool PosixFileSystem::fileExists(const std::string& path) {

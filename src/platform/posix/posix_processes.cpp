@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -70,13 +71,19 @@ std::string statusField(std::string_view status, std::string_view key) {
     return std::string();
 }
 
-std::optional<uint32_t> numberOf(const std::string& text) {
+std::optional<uint64_t> wideNumberOf(const std::string& text) {
     if (text.empty() || text[0] < '0' || text[0] > '9') return std::nullopt;
     char* end = nullptr;
     errno = 0;
     const unsigned long long value = std::strtoull(text.c_str(), &end, 10);
-    if (errno != 0 || value > UINT32_MAX) return std::nullopt;
-    return static_cast<uint32_t>(value);
+    if (errno != 0) return std::nullopt;
+    return static_cast<uint64_t>(value);
+}
+
+std::optional<uint32_t> numberOf(const std::string& text) {
+    const std::optional<uint64_t> value = wideNumberOf(text);
+    if (!value || *value > UINT32_MAX) return std::nullopt;
+    return static_cast<uint32_t>(*value);
 }
 
 std::optional<uint32_t> pidOf(const char* name) {
@@ -106,14 +113,44 @@ std::optional<ProcessEntry> describe(uint32_t pid) {
     // The command line before the state: a process that ends in between is then seen as ended.
     const std::optional<std::string> cmdline = readProcFile(folder.get(), "cmdline", '\0');
     const std::optional<std::string> status = readProcFile(folder.get(), "status");
-    if (!cmdline || !status || hasEnded(*status)) return std::nullopt;
+    const std::optional<std::string> stat = readProcFile(folder.get(), "stat");
+    const std::optional<uint64_t> started = stat ? startTimeOf(*stat) : std::nullopt;
+    if (!cmdline || !status || !started || hasEnded(*status)) return std::nullopt;
     std::string name = exeNameFrom(*cmdline, "");
     if (name.empty()) {  // no command line (kernel threads): the kernel's name
         const std::optional<std::string> comm = readProcFile(folder.get(), "comm");
         if (!comm) return std::nullopt;
         name = exeNameFrom("", *comm);
     }
-    return ProcessEntry{std::move(name), pid, realUserOf(*status)};
+    return ProcessEntry{std::move(name), pid, realUserOf(*status), *started};
+}
+
+// When the process that has this number now started; none when no process has it.
+std::optional<uint64_t> startOf(uint32_t pid) {
+    Descriptor folder(::open(("/proc/" + std::to_string(pid)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const std::optional<std::string> stat = folder.valid() ? readProcFile(folder.get(), "stat") : std::nullopt;
+    return stat ? startTimeOf(*stat) : std::nullopt;
+}
+
+// A descriptor of the process that has this number now (-1 with errno set when there is none,
+// or when the kernel has no process descriptors: ENOSYS).
+int openProcessDescriptor(uint32_t pid) {
+#ifdef SYS_pidfd_open
+    return static_cast<int>(::syscall(SYS_pidfd_open, static_cast<pid_t>(pid), 0));
+#else
+    (void)pid;
+    errno = ENOSYS;
+    return -1;
+#endif
+}
+
+bool signalThrough(int processDescriptor, int signal) {
+#ifdef SYS_pidfd_send_signal
+    return ::syscall(SYS_pidfd_send_signal, processDescriptor, signal, nullptr, 0) == 0;
+#else
+    (void)processDescriptor, (void)signal;
+    return false;
+#endif
 }
 
 }  // namespace
@@ -138,6 +175,21 @@ std::optional<uint32_t> realUserOf(const std::string& status) {
     return numberOf(statusField(status, "Uid"));
 }
 
+std::optional<uint64_t> startTimeOf(const std::string& stat) {
+    // The kernel's name comes in parentheses and may hold blanks and ")": fields follow the last ")".
+    constexpr int kFirstField = 3, kStartField = 22;
+    const size_t nameEnd = stat.rfind(')');
+    if (nameEnd == std::string::npos) return std::nullopt;
+    int field = kFirstField;
+    for (size_t at = stat.find_first_not_of(' ', nameEnd + 1); at != std::string::npos;
+         at = stat.find_first_not_of(' ', at), ++field) {
+        const size_t end = std::min(stat.find(' ', at), stat.size());
+        if (field == kStartField) return wideNumberOf(stat.substr(at, end - at));
+        at = end;
+    }
+    return std::nullopt;
+}
+
 std::vector<ProcessEntry> PosixProcesses::snapshot(SnapshotKind) {
     std::vector<ProcessEntry> entries;
     try {
@@ -149,10 +201,17 @@ std::vector<ProcessEntry> PosixProcesses::snapshot(SnapshotKind) {
     return entries;
 }
 
-bool PosixProcesses::terminate(uint32_t pid) {
+bool PosixProcesses::terminate(const ProcessEntry& process) {
+    const uint32_t pid = process.pid;
     // 0 and values above INT_MAX would address process groups or every process.
     if (pid == 0 || pid > static_cast<uint32_t>(INT_MAX)) return false;
-    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;
+    // A descriptor first, then the proof that the process behind the number is the one listed:
+    // a signal through the descriptor cannot reach a later process that takes the number.
+    const Descriptor handle(openProcessDescriptor(pid));
+    if (!handle.valid() && errno == ESRCH) return false;
+    if (startOf(pid) != process.started) return false;
+    if (handle.valid()) return signalThrough(handle.get(), SIGKILL);
+    return ::kill(static_cast<pid_t>(pid), SIGKILL) == 0;  // no descriptors here: by number, just checked
 }
 
 std::optional<uint32_t> PosixProcesses::currentOwner() { return static_cast<uint32_t>(::getuid()); }

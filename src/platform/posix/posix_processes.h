@@ -10,8 +10,10 @@ public:
     // Every live process in numeric pid order, its owner the real user id; never raises. A process
     // that ends while the list is made is left out. The kind only matters on Windows.
     std::vector<ProcessEntry> snapshot(SnapshotKind kind) override;
-    // SIGKILL; false when the process is gone or belongs to someone we may not signal.
-    bool terminate(uint32_t pid) override;
+    // SIGKILL through a process descriptor (pidfd), once the process behind it has shown the
+    // start time of the entry; false when it is gone or belongs to someone we may not signal.
+    // Kernels without process descriptors are sent the signal by number, right after that check.
+    bool terminate(const ProcessEntry& process) override;
     // The real user id of this program.
     std::optional<uint32_t> currentOwner() override;
 };
@@ -24,5 +26,7 @@ std::string exeNameFrom(const std::string& cmdline, const std::string& comm);
 // (state X, or a zombie that has no other thread left; Windows lists neither), and its real user.
 bool hasEnded(const std::string& status);
 std::optional<uint32_t> realUserOf(const std::string& status);
+// From the text of /proc/<pid>/stat (exposed for the tests): when the process started.
+std::optional<uint64_t> startTimeOf(const std::string& stat);
 
 }  // namespace platform::posix

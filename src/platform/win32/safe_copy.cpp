@@ -35,6 +35,16 @@ bool takeAttributesOf(const std::wstring& from, const std::wstring& temporary) {
     return SetFileAttributesW(temporary.c_str(), wanted ? wanted : FILE_ATTRIBUTE_NORMAL) != 0;
 }
 
+// The copy's data on the disk before it takes the target's name: after a power cut the target is
+// the old file or the whole new one, never one of the right size and time full of zeros.
+bool flushToDisk(const std::wstring& temporary) {
+    // CopyFileW gave it the source's attributes: a read-only file cannot be opened for writing.
+    if (!SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL)) return false;
+    const Handle file(
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file.valid() && FlushFileBuffers(file.get()) != 0;
+}
+
 void removeTemporary(const std::wstring& temporary) {
     LastErrorKeeper keep;
     SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);  // the copy may carry read-only
@@ -69,8 +79,9 @@ std::wstring copyToNewTemporary(const std::wstring& from, const std::wstring& to
 
 bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, bool failIfExists) {
     if (!targetAccepts(to, failIfExists)) return false;
-    // Open for the whole copy: through it the source's size and time are compared at the end.
-    const Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    // Open for the whole copy, denying writers: a file being published fails the copy instead of
+    // being read. Through it the source's size and time are compared at the end.
+    const Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!source.valid()) return false;
     const std::optional<FileStamp> opened = stampOfHandle(source.get());
@@ -82,7 +93,7 @@ bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, bool
         SetLastError(ERROR_SHARING_VIOLATION);  // rewritten meanwhile: a mixture of two versions
         return false;
     }
-    if (!takeAttributesOf(from, temporary)) {
+    if (!flushToDisk(temporary) || !takeAttributesOf(from, temporary)) {
         removeTemporary(temporary);
         return false;
     }

@@ -176,7 +176,8 @@ bool Win32FileSystem::appendToFile(const std::string& path, std::string_view byt
 }
 
 std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
-    return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+    // A file being published (open for writing) fails to open instead of being read half new.
+    return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING);
 }
 
 std::unique_ptr<File> Win32FileSystem::openReadDenyWrite(const std::string& path) {

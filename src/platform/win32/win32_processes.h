@@ -7,9 +7,11 @@ namespace platform::win32 {
 
 class Win32Processes : public Processes {
 public:
-    // Every process of the snapshot with its session (ProcessIdToSessionId); never raises.
+    // Every process of the snapshot with its session (ProcessIdToSessionId) and its creation time
+    // (0 when the system will not tell); never raises.
     std::vector<ProcessEntry> snapshot(SnapshotKind kind) override;
-    bool terminate(uint32_t pid) override;
+    // TerminateProcess through a handle whose process has shown the entry's creation time.
+    bool terminate(const ProcessEntry& process) override;
     // The session this program runs in.
     std::optional<uint32_t> currentOwner() override;
 };
