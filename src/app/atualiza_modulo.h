@@ -106,7 +106,7 @@ private:
     void RegistraInicio();
     void RegistraConfiguracao(const std::string& pastaServidor);
     // Every box of the run goes through here, so that the log holds what the user was told.
-    ui::Answer Caixa(ui::BoxKind kind, const std::string& texto);
+    ui::Answer Caixa(ui::BoxKind kind, const std::string& texto, ui::BoxLayout layout = ui::BoxLayout::Prose);
     void CarregaListaDeTrabalho();
     void FaseCatalogo(const std::string& pastaServidor);
     void CopiaArquivo(const std::string& origem, const std::string& destino);
@@ -122,6 +122,8 @@ private:
     bool ModuloIniciado = false;
     // The user's thousands separator, read once for the byte counters and the report.
     std::string SeparadorMilhar;
+    // Time spent waiting for the user's answers: no copy's time includes it.
+    double SegundosEmCaixas = 0;
 };
 
 // The one splash window, while it exists.

@@ -4,6 +4,7 @@
 #include "app/catalogue.h"
 #include "app/run_state.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -51,6 +52,7 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     lbArquivo2.Caption = origem;
     Label3.Caption = "Aguarde ...";
     Aplicacao.ProcessMessages();
+    Aplicacao.PaintPending();  // opening the server's file may take long
     ArqOrigem = origem;
     ArqDestino = destino;
     FxFileManager1.SetSource(ArqOrigem);
@@ -58,8 +60,10 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     Copias.Comeca(origem, platform::fileNamePart(origem),
                   static_cast<int64_t>(Plataforma.files->fileSize(origem).value_or(0)));
     const auto inicio = std::chrono::steady_clock::now();
+    const double caixasAntes = SegundosEmCaixas;
     const bool copiou = FxFileManager1.Execute();
-    Copias.Termina(copiou, std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
+    const double decorrido = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    Copias.Termina(copiou, std::max(0.0, decorrido - (SegundosEmCaixas - caixasAntes)));
     RegistraCopia(Copias.Copias().back());
     lbArquivo2.Caption = "";
 }
@@ -71,6 +75,7 @@ void TFrmAtuModulo::RegistraCopia(const feedback::ResultadoCopia& copia) {
                         std::to_string(copia.tamanho) + " bytes, " + segundos;
     if (!copia.erro.empty())
         texto += "\r" + copia.erro + (copia.atualizado ? " - a cópia alternativa trouxe o arquivo" : "");
+    if (!copia.nota.empty()) texto += "\r" + copia.nota;
     Registro.Escreve(texto);
 }
 

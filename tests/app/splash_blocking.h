@@ -1,0 +1,33 @@
+// The real splash window and update run, on a terminal whose second copy fails: what the screen
+// shows while the fallback copy blocks and while the main module starts, against the window's
+// model painted at that moment. Shared by the FLTK and the Win32 tests.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ui/application.h"
+#include "ui/controls.h"
+
+namespace app_test {
+
+struct BlockedMoment {
+    std::string what;
+    ui::Picture screen;  // as the screen showed it while the run waited
+    ui::Picture model;   // the window's model, painted then and there
+};
+
+// `screen` reads the window from outside the toolkit; `model` paints the form and reads it.
+std::vector<BlockedMoment> RunAndWatchTheBlocks(ui::Application& application,
+                                                const std::function<ui::Picture(ui::TForm&)>& screen,
+                                                const std::function<ui::Picture(ui::TForm&)>& model);
+
+// The moments of that run: the fallback copies, then the launch of the main module.
+void ExpectTheRunsBlocks(const std::vector<BlockedMoment>& moments);
+
+// The two pictures of each moment are the same, pixel for pixel; both saved as PNG in the build
+// folder under `prefix`.
+void ExpectScreenShowsTheModel(const std::vector<BlockedMoment>& moments, const std::string& prefix);
+
+}  // namespace app_test
