@@ -80,7 +80,7 @@ void TFrmPKG::IrnaPasta1Click(ui::TComponent*) {
     const std::string pasta = platform::folderPart(TreeView1.Selected->Text);
     if (AbrePastaExplorer(*Plataforma.shell, Aplicacao.Handle(), pasta, true, true)) return;
     // A machine without a file manager (no xdg-open) would otherwise do nothing and say nothing.
-    const std::string texto = "Não foi possível abrir a pasta:\r" + pasta +
+    const std::string texto = "Não foi possível abrir a pasta:\r" + platform::pathForDisplay(pasta) +
                               "\r\rNenhum programa deste computador abre pastas.";
     Anota("pacotes: mensagem: " + texto);
     Aplicacao.MessageBox(ui::BoxKind::Warning, texto);
@@ -93,15 +93,19 @@ void TFrmPKG::CopiarparaoDiretorioBPL1Click(ui::TComponent*) { CopiaSelecionadoP
 void TFrmPKG::CopiaSelecionadoPara(const std::string& destinationFolder) {
     if (!TreeView1.Selected) return;
     const std::string selecionado = TreeView1.Selected->Text;
+    bool algumCopiado = false;
     const bool copiou = CopiaArquivos(*Plataforma.files, selecionado, destinationFolder,
-                                      [this](const std::string& origem, const std::string& destino, bool ok) {
+                                      [&](const std::string& origem, const std::string& destino, bool ok) {
+                                          algumCopiado = algumCopiado || ok;
                                           Anota(std::string(ok ? "pacotes: copiado " : "pacotes: NÃO copiado ") +
                                                 platform::pathForDisplay(origem) + " para " +
                                                 platform::pathForDisplay(destino));
                                       });
-    // What was copied before a failure stays: the tree shows the program folder as it is now.
-    CarregaPacotes(PastaServidor_);
-    TreeView1.Selected = TreeView1.FindNode(selecionado);
+    // What was copied stays, a later failure or not: the tree shows the program folder as it is now.
+    if (algumCopiado) {
+        CarregaPacotes(PastaServidor_);
+        TreeView1.Selected = TreeView1.FindNode(selecionado);
+    }
     if (copiou) Aplicacao.MessageBox(ui::BoxKind::Plain, "Arquivo copiado com sucesso.");
 }
 
