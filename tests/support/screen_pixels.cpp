@@ -1,5 +1,20 @@
 #include "support/screen_pixels.h"
 
+#include <algorithm>
+
+namespace testing_support {
+
+ui::Picture Cut(const ui::Picture& picture, int left, int top, int right, int bottom) {
+    left = std::clamp(left, 0, picture.width), right = std::clamp(right, left, picture.width);
+    top = std::clamp(top, 0, picture.height), bottom = std::clamp(bottom, top, picture.height);
+    ui::Picture part{right - left, bottom - top, {}};
+    for (int y = top; y < bottom; ++y)
+        for (int x = left; x < right; ++x) part.pixels.push_back(picture.at(x, y));
+    return part;
+}
+
+}  // namespace testing_support
+
 #ifdef _WIN32
 
 #include "platform/win32/win32_api.h"
@@ -50,6 +65,7 @@ ui::Picture ScreenPixelsOf(const std::string& displayName, unsigned long long wi
     Display* display = XOpenDisplay(displayName.c_str());
     if (!display) return {};
     ui::Picture picture;
+    if (window == 0) window = DefaultRootWindow(display);
     XWindowAttributes attributes{};
     if (XGetWindowAttributes(display, window, &attributes)) {
         if (XImage* image = XGetImage(display, window, 0, 0, attributes.width, attributes.height, AllPlanes, ZPixmap)) {

@@ -9,7 +9,11 @@
 
 namespace testing_support {
 
-// The window's pixels on the display, or an empty picture. Windows: `window` is its HWND.
+// The window's pixels on the display, or an empty picture; 0 is the whole screen on X. Windows:
+// `window` is its HWND.
 ui::Picture ScreenPixelsOf(const std::string& display, unsigned long long window);
+
+// The part of a picture inside the rectangle [left, right) x [top, bottom), cut to the picture.
+ui::Picture Cut(const ui::Picture& picture, int left, int top, int right, int bottom);
 
 }  // namespace testing_support
