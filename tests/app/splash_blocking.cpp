@@ -49,6 +49,32 @@ private:
 
 }  // namespace
 
+void WhileTheSplashRuns(ui::Application& application, app::TFrmAtuModulo& splash, const std::function<void()>& body) {
+    application.CreateForm(splash);
+    splash.SpeedButton1.OnClick = [&] {
+        splash.Timer1.SetEnabled(false);
+        body();
+        application.Terminate();
+    };
+    application.Run();
+    application.DestroyForm(splash);
+}
+
+void EarlyFrameThenLaterState(ui::Application& application, app::TFrmAtuModulo& splash) {
+    splash.lbArquivo.Caption = "Arquivo BPL";
+    splash.lbArquivo2.Caption = "\\\\SERVIDOR\\QOR7\\pkRelatorios7.bpl";
+    splash.pgbr.SetMax(40000);
+    splash.pgbr.SetPosition(8192);
+    application.PaintPending();
+    splash.lbArquivo.Caption = "Controle de Estoque e Produção";
+    splash.lbArquivo2.Caption = "";
+    splash.LabBytesCopiados.Caption = "90.000 bytes processados";
+    splash.LabTotalBytes.Caption = "Total: 90.000";
+    splash.pgbr.SetMax(90000);
+    splash.pgbr.SetPosition(90000);
+    application.ProcessMessages();  // within the repaint interval of the early frame
+}
+
 std::vector<BlockedMoment> RunAndWatchTheBlocks(ui::Application& application,
                                                 const std::function<ui::Picture(ui::TForm&)>& screen,
                                                 const std::function<ui::Picture(ui::TForm&)>& model) {

@@ -10,7 +10,16 @@
 #include "ui/application.h"
 #include "ui/controls.h"
 
+namespace app { class TFrmAtuModulo; }
+
 namespace app_test {
+
+// Runs `body` where the update run would, with the splash shown as the program shows it.
+void WhileTheSplashRuns(ui::Application& application, app::TFrmAtuModulo& splash, const std::function<void()>& body);
+
+// Puts an early frame on the screen (a package at 8,192 bytes of 40,000), then a later state that
+// the repaint throttle holds back (the last module copied whole).
+void EarlyFrameThenLaterState(ui::Application& application, app::TFrmAtuModulo& splash);
 
 struct BlockedMoment {
     std::string what;

@@ -65,21 +65,8 @@ TEST(SplashTruth, TheReportStandsAboveTheSplashShowingItsLastState) {
     ui::Application application(ui::MakeFltkBackend());
     application.Title = "Atualizaterminalqor7";
     app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
-    application.CreateForm(splash);
-    // Shown as the program shows it; the test runs where the update run would.
-    splash.SpeedButton1.OnClick = [&] {
-        splash.Timer1.SetEnabled(false);
-        splash.lbArquivo.Caption = "Arquivo BPL";
-        splash.pgbr.SetMax(40000);
-        splash.pgbr.SetPosition(8192);
-        application.PaintPending();  // an early frame on the screen
-        splash.lbArquivo.Caption = "Controle de Estoque e Produção";
-        splash.lbArquivo2.Caption = "";
-        splash.LabBytesCopiados.Caption = "90.000 bytes processados";
-        splash.LabTotalBytes.Caption = "Total: 90.000";
-        splash.pgbr.SetMax(90000);
-        splash.pgbr.SetPosition(90000);
-        application.ProcessMessages();  // within the repaint interval: held back
+    app_test::WhileTheSplashRuns(application, splash, [&] {
+        app_test::EarlyFrameThenLaterState(application, splash);
         behind = {display.Name()};
         Fl::add_timeout(0.3, LookAtTheScreen);
         application.MessageBox(ui::BoxKind::Warning,
@@ -97,10 +84,7 @@ TEST(SplashTruth, TheReportStandsAboveTheSplashShowingItsLastState) {
                                                        behind.box.top - 12, 1280, 800),
                                   std::string(ATUALIZA_BUILD_DIR) + "/report-over-splash.png");
         app_test::ExpectScreenShowsTheModel({{"report box", shown, ui::CaptureFormPixels(splash)}}, "behind-box");
-        application.Terminate();
-    };
-    application.Run();
-    application.DestroyForm(splash);
+    });
 }
 
 }  // namespace

@@ -64,18 +64,8 @@ TEST(SplashTruthWin32, BehindABoxTheSplashShowsItsLastState) {
     if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
     ui::Application application(ui::MakeWin32Backend());
     app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
-    application.CreateForm(splash);
-    // Shown as the program shows it; the test runs where the update run would.
-    splash.SpeedButton1.OnClick = [&] {
-        splash.Timer1.SetEnabled(false);
-        splash.lbArquivo2.Caption = "\\\\SERVIDOR\\QOR7\\pkRelatorios7.bpl";
-        splash.pgbr.SetMax(40000);
-        splash.pgbr.SetPosition(8192);
-        application.PaintPending();  // the early frame, on the screen
-        splash.lbArquivo2.Caption = "";
-        splash.lbArquivo.Caption = "Arquivo DLL";
-        splash.pgbr.SetPosition(40000);
-        application.ProcessMessages();  // within the repaint interval: held back
+    app_test::WhileTheSplashRuns(application, splash, [&] {
+        app_test::EarlyFrameThenLaterState(application, splash);
         behind = {&splash};
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
         application.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE");
@@ -83,10 +73,7 @@ TEST(SplashTruthWin32, BehindABoxTheSplashShowsItsLastState) {
         EXPECT_TRUE(behind.boxSeen);
         if (behind.boxSeen)
             app_test::ExpectScreenShowsTheModel({{"report box", behind.screen, behind.model}}, "behind-box-win32");
-        application.Terminate();
-    };
-    application.Run();
-    application.DestroyForm(splash);
+    });
 }
 
 }  // namespace
