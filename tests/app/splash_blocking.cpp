@@ -11,6 +11,7 @@
 #include "support/recording_shell.h"
 #include "support/scripted_processes.h"
 #include "support/temp_dir.h"
+#include "support/xvfb_display.h"
 
 namespace app_test {
 
@@ -48,6 +49,11 @@ private:
 };
 
 }  // namespace
+
+testing_support::XvfbDisplay& SharedDisplay() {
+    static testing_support::XvfbDisplay display;
+    return display;
+}
 
 void WhileTheSplashRuns(ui::Application& application, app::TFrmAtuModulo& splash, const std::function<void()>& body) {
     application.CreateForm(splash);

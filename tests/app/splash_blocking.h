@@ -12,7 +12,13 @@
 
 namespace app { class TFrmAtuModulo; }
 
+namespace testing_support { class XvfbDisplay; }
+
 namespace app_test {
+
+// One virtual display for every FLTK test of this program: the toolkit keeps its first connection
+// until the process ends.
+testing_support::XvfbDisplay& SharedDisplay();
 
 // Runs `body` where the update run would, with the splash shown as the program shows it.
 void WhileTheSplashRuns(ui::Application& application, app::TFrmAtuModulo& splash, const std::function<void()>& body);

@@ -22,14 +22,8 @@
 
 namespace {
 
-// One display for the program: the toolkit keeps its first connection until the process ends.
-testing_support::XvfbDisplay& SharedDisplay() {
-    static testing_support::XvfbDisplay display;
-    return display;
-}
-
 TEST(SplashTruth, WhileTheRunBlocksTheScreenShowsWhatItWaitsFor) {
-    testing_support::XvfbDisplay& display = SharedDisplay();
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
     if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
     ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
     ui::Application application(ui::MakeFltkBackend());
@@ -59,7 +53,7 @@ void LookAtTheScreen(void*) {
 // The report stands above the splash, which shows its last state behind it: the file copied last,
 // not a frame the repaint throttle let through before.
 TEST(SplashTruth, TheReportStandsAboveTheSplashShowingItsLastState) {
-    testing_support::XvfbDisplay& display = SharedDisplay();
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
     if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
     ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
     ui::Application application(ui::MakeFltkBackend());
