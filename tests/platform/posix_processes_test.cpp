@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -76,8 +77,12 @@ TEST(PosixProcesses, ModuleRunningUnderWindowsNameIsListedAndEnded) {
     EXPECT_FALSE(processes.terminate(static_cast<uint32_t>(pid)));  // gone now
 }
 
+// This program's own children only: the same test running at once in another program spawns
+// children of the same user that must not count here.
+std::string ChurnPrefix() { return "CHURN" + std::to_string(getpid()) + "_"; }
+
 // Short-lived children started and reaped in batches on another thread; each child's first
-// argument is "CHURN<n>", so a listed one tells which child it was.
+// argument is "CHURN<our pid>_<n>", so a listed one tells which child it was.
 class Churn {
 public:
     Churn() : thread_([this] { loop(); }) {}
@@ -92,7 +97,7 @@ private:
         for (int next = 0; !stop_;) {
             std::vector<pid_t> batch;
             for (int i = 0; i < 16; ++i, ++next) {
-                std::string name = "CHURN" + std::to_string(next);
+                std::string name = ChurnPrefix() + std::to_string(next);
                 char* argv[] = {name.data(), nullptr};
                 pid_t pid = 0;
                 if (posix_spawn(&pid, "/bin/true", nullptr, nullptr, argv, environ) == 0) batch.push_back(pid);
@@ -115,9 +120,10 @@ TEST(PosixProcesses, WalkUnderChurnNeverThrowsNorListsAReapedProcess) {
         std::vector<ProcessEntry> list;
         ASSERT_NO_THROW(list = processes.snapshot(platform::SnapshotKind::ProcessesOnly));
         for (const ProcessEntry& entry : list) {
-            if (entry.exeName.rfind("CHURN", 0) != 0) continue;
+            if (entry.exeName.rfind(ChurnPrefix(), 0) != 0) continue;
             ++seen;
-            ASSERT_GE(std::stoi(entry.exeName.substr(5)), gone) << "listed after it was reaped, walk " << walks;
+            ASSERT_GE(std::stoi(entry.exeName.substr(ChurnPrefix().size())), gone)
+                << "listed after it was reaped, walk " << walks;
         }
     }
     RecordProperty("children", churn.reapedBelow());
