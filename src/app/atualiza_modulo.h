@@ -125,7 +125,7 @@ private:
     void RegistraInicio();
     void RegistraConfiguracao(const std::string& pastaServidor);
     // Every box of the run goes through here, so that the log holds what the user was told.
-    ui::Answer Caixa(ui::BoxKind kind, const std::string& texto);
+    ui::Answer Caixa(ui::BoxKind kind, const std::string& texto, ui::BoxLayout layout = ui::BoxLayout::Prose);
     void CarregaListaDeTrabalho();
     void FaseCatalogo(const std::string& pastaServidor);
     void CopiaArquivo(const std::string& origem, const std::string& destino);
@@ -162,6 +162,8 @@ private:
     bool CatalogoPercorrido = false;
     std::optional<std::string> PastaFrota;
     bool PastaFrotaProcurada = false;
+    // Time spent waiting for the user's answers: no copy's time includes it.
+    double SegundosEmCaixas = 0;
 };
 
 // The one splash window, while it exists.

@@ -7,6 +7,7 @@
 #include "app/exit_status.h"
 #include "app/run_state.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -82,6 +83,7 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     lbArquivo2.Caption = origem;
     Label3.Caption = "Aguarde ...";
     Aplicacao.ProcessMessages();
+    Aplicacao.PaintPending();  // opening the server's file may take long
     ArqOrigem = origem;
     ArqDestino = destino;
     FxFileManager1.SetSource(ArqOrigem);
@@ -89,8 +91,10 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     Copias.Comeca(origem, platform::fileNamePart(origem),
                   static_cast<int64_t>(Plataforma.files->fileSize(origem).value_or(0)));
     const auto inicio = std::chrono::steady_clock::now();
+    const double caixasAntes = SegundosEmCaixas;
     const bool copiou = FxFileManager1.Execute();
-    Copias.Termina(copiou, std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count());
+    const double decorrido = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    Copias.Termina(copiou, std::max(0.0, decorrido - (SegundosEmCaixas - caixasAntes)));
     const std::optional<fileops::TFxCopiedFile>& copiada = FxFileManager1.LastCopied();
     if (Copias.Copias().back().atualizado && !Copias.Copias().back().alternativa && copiada && !copiada->Finished)
         Copias.Inacabada("A data, os atributos ou as permissões da cópia não puderam ser ajustados: "
@@ -137,6 +141,7 @@ void TFrmAtuModulo::RegistraCopia(const feedback::ResultadoCopia& copia) {
                         std::to_string(copia.tamanho) + " bytes, " + segundos;
     if (!copia.erro.empty())
         texto += "\r" + copia.erro + (copia.atualizado ? " - a cópia alternativa trouxe o arquivo" : "");
+    if (!copia.nota.empty()) texto += "\r" + copia.nota;
     Registro.Escreve(texto);
 }
 

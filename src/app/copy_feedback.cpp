@@ -19,9 +19,10 @@ void TFrmAtuModulo::FxFileManager1Progress(fileops::TFxFileManager& Sender) {
 }
 
 void TFrmAtuModulo::FxFileManager1CreateDirectory(fileops::TFxFileManager& Sender, bool& CanCreate) {
-    const ui::Answer answer =
-        Caixa(ui::BoxKind::Confirmation, feedback::PerguntaCriarDiretorio(platform::pathForDisplay(Sender.DirDest())));
+    const std::string pasta = platform::pathForDisplay(Sender.DirDest());
+    const ui::Answer answer = Caixa(ui::BoxKind::Confirmation, feedback::PerguntaCriarDiretorio(pasta));
     if (answer == ui::Answer::Yes) CanCreate = true;
+    else Copias.Nota("a pasta " + pasta + " não foi criada: resposta Não à pergunta");
 }
 
 void TFrmAtuModulo::FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus) {
@@ -36,7 +37,11 @@ void TFrmAtuModulo::FxFileManager1Error(fileops::TFxFileManager& Sender, fileops
                                                   platform::pathForDisplay(Sender.InfoDest().Path), Sender.InfoDest().Name);
     Copias.Erro("Método 01 (" + texto + ")");
     feedback::MostraErroECopiaDeNovo(
-        {IErro, lErroM1, lErroM2, Label3}, texto, [this] { Aplicacao.ProcessMessages(); },
+        {IErro, lErroM1, lErroM2, Label3}, texto,
+        [this] {
+            Aplicacao.ProcessMessages();
+            Aplicacao.PaintPending();  // the error, then the fallback copy that blocks, are on the screen
+        },
         [this] { Copias.Alternativa(feedback::CopiaAlternativa(*Plataforma.files, ArqOrigem, ArqDestino)); });
 }
 

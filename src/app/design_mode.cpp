@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "app/run_log.h"
 #include "packinfo/pack_form.h"
 #include "settings/retorna_caminho.h"
 
@@ -24,6 +25,10 @@ std::string PastaServidor(const platform::Platform& plataforma) {
 void ExecutaModoDesign(ui::Application& application, const platform::Platform& plataforma) {
     auto form = std::make_unique<packinfo::TFrmPKG>(application, plataforma);
     packinfo::FrmPKG = form.get();
+    // What the window copies into the program folder is part of this start's record.
+    RegistroExecucao registro(plataforma.files, form->PastaPrograma());
+    RegistraInicio(registro);
+    form->Registra = [&registro](const std::string& texto) { registro.Escreve(texto); };
     form->CarregaPacotes(PastaServidor(plataforma));
     application.CreateForm(*form);
     application.ShowModal(*form);

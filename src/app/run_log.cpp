@@ -1,6 +1,7 @@
 #include "app/run_log.h"
 
-#include <ctime>
+#include "app/ajuda.h"
+#include "app/run_state.h"
 
 #include "platform/temporary_names.h"
 
@@ -14,17 +15,16 @@ constexpr std::string_view kFimDeLinha = "\r\n";
 constexpr std::string_view kFimDeLinha = "\n";
 #endif
 
-std::string Agora() {
-    const std::time_t agora = std::time(nullptr);
+std::string Carimbo(std::time_t quando) {
     char texto[32] = "";
-    if (const std::tm* local = std::localtime(&agora)) std::strftime(texto, sizeof texto, "%Y-%m-%d %H:%M:%S", local);
+    if (const std::tm* local = std::localtime(&quando)) std::strftime(texto, sizeof texto, "%Y-%m-%d %H:%M:%S", local);
     return texto;
 }
 
 // Message texts break lines with a lone carriage return: each break continues the entry indented.
-std::string Entrada(std::string_view texto) {
+std::string Entrada(std::string_view texto, std::time_t quando) {
     while (!texto.empty() && (texto.back() == '\r' || texto.back() == '\n')) texto.remove_suffix(1);
-    std::string linha = Agora() + " ";
+    std::string linha = Carimbo(quando) + " ";
     for (char c : texto) {
         if (c == '\r' || c == '\n') linha += std::string(kFimDeLinha) + "                    ";
         else linha += c;
@@ -50,6 +50,16 @@ bool GravaInteiro(platform::FileSystem& files, const std::string& caminho, const
            arquivo->flush();
 }
 
+// Each argument that counts with its position: an empty first argument still says where the
+// second one stands.
+std::string Argumentos() {
+    const int ultimo = !ParamStr(2).empty() ? 2 : !ParamStr(1).empty() ? 1 : 0;
+    if (ultimo == 0) return " (nenhum)";
+    std::string texto;
+    for (int i = 1; i <= ultimo; ++i) texto += " " + std::to_string(i) + " [" + ParamStr(i) + "]";
+    return texto;
+}
+
 }  // namespace
 
 RegistroExecucao::RegistroExecucao(std::shared_ptr<platform::FileSystem> files, const std::string& pastaPrograma)
@@ -57,10 +67,12 @@ RegistroExecucao::RegistroExecucao(std::shared_ptr<platform::FileSystem> files, 
       caminho_(pastaPrograma + std::string(kNomeLog)),
       anterior_(pastaPrograma + std::string(kNomeLogAnterior)) {}
 
-void RegistroExecucao::Escreve(std::string_view texto) noexcept {
+void RegistroExecucao::Escreve(std::string_view texto) noexcept { Escreve(texto, std::time(nullptr)); }
+
+void RegistroExecucao::Escreve(std::string_view texto, std::time_t quando) noexcept {
     if (!files_) return;
     try {
-        Grava(Entrada(texto));
+        Grava(Entrada(texto, quando));
     } catch (...) {
         // The log serves the run, never the other way round.
     }
@@ -86,10 +98,19 @@ void RegistroExecucao::Encurta() {
     const size_t corte = texto ? texto->find('\n', texto->size() / 2) : std::string::npos;
     if (corte == std::string::npos) return;
     const std::string metade = Entrada("registro encurtado: " + std::string(kNomeLogAnterior) +
-                                       " não pôde ser substituído") + texto->substr(corte + 1);
+                                       " não pôde ser substituído",
+                                       std::time(nullptr)) + texto->substr(corte + 1);
     const std::string temporario = platform::TemporaryNameFor(caminho_, platform::RandomTemporaryTag());
     if (GravaInteiro(*files_, temporario, metade) && files_->replaceFile(temporario, caminho_)) return;
     files_->deleteFile(temporario);
+}
+
+void RegistraInicio(RegistroExecucao& registro) {
+    if (InicioRegistrado()) return;
+    MarcaInicioRegistrado();
+    registro.Escreve("=== início: AtualizaTerminalQOR7 versão " + Versao() + " (compilação " + Compilacao() +
+                         "), argumentos:" + Argumentos(),
+                     InicioDoPrograma());
 }
 
 }  // namespace app

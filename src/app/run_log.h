@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ctime>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,6 +29,8 @@ public:
     // One entry: the local time, then the text; a carriage return in it continues the entry on an
     // indented line. Never throws.
     void Escreve(std::string_view texto) noexcept;
+    // The same, stamped with an earlier time (what happened then is written only now).
+    void Escreve(std::string_view texto, std::time_t quando) noexcept;
 
 private:
     void Grava(const std::string& linha);
@@ -38,5 +41,10 @@ private:
     std::string caminho_, anterior_;
     bool semEspaco_ = false;  // no room could be made: later entries that do not fit are dropped
 };
+
+// The first entry of a program start: version, build and the arguments by position, stamped with
+// the time the program started. Written once per start: by the package window when it comes
+// first, else by the run.
+void RegistraInicio(RegistroExecucao& registro);
 
 }  // namespace app

@@ -1,6 +1,7 @@
 // The run's own record of what it did: the log entries of its start, settings and end, the
 // report box built from the copies' outcomes, and the exit status.
-#include "app/ajuda.h"
+#include <chrono>
+
 #include "app/atualiza_modulo.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
@@ -9,21 +10,9 @@
 
 namespace app {
 
-namespace {
-
-std::string Argumentos() {
-    std::string texto;
-    for (int i = 1; i <= 2; ++i)
-        if (!ParamStr(i).empty()) texto += " [" + ParamStr(i) + "]";
-    return texto.empty() ? " (nenhum)" : texto;
-}
-
-}  // namespace
-
 void TFrmAtuModulo::RegistraInicio() {
-    InicioExecucao = std::time(nullptr);
-    Registro.Escreve("=== início: AtualizaTerminalQOR7 versão " + Versao() + " (compilação " + Compilacao() +
-                     "), argumentos:" + Argumentos());
+    InicioExecucao = InicioDoPrograma();
+    app::RegistraInicio(Registro);
 }
 
 void TFrmAtuModulo::RegistraConfiguracao(const std::string& pastaServidor) {
@@ -42,14 +31,20 @@ void TFrmAtuModulo::RegistraFim() {
 void TFrmAtuModulo::MostraRelatorio() {
     // Only the modules the terminal now holds in the server's version count as updated.
     ListaAtualizados = feedback::LinhasDeModulos(Copias.Copias(), true, SeparadorMilhar);
-    const std::string texto = feedback::TextoRelatorio(
-        ListaAtualizados, feedback::LinhasDeModulos(Copias.Copias(), false, SeparadorMilhar));
-    if (!texto.empty()) Caixa(ui::BoxKind::Information, texto);
+    const std::string naoAtualizados = feedback::LinhasDeModulos(Copias.Copias(), false, SeparadorMilhar);
+    const std::string texto = feedback::TextoRelatorio(ListaAtualizados, naoAtualizados);
+    if (texto.empty()) return;
+    // Modules that stayed old are something the user must pass on to support.
+    Caixa(naoAtualizados.empty() ? ui::BoxKind::Information : ui::BoxKind::Warning, texto, ui::BoxLayout::Columns);
 }
 
-ui::Answer TFrmAtuModulo::Caixa(ui::BoxKind kind, const std::string& texto) {
+ui::Answer TFrmAtuModulo::Caixa(ui::BoxKind kind, const std::string& texto, ui::BoxLayout layout) {
     Registro.Escreve("mensagem: " + texto);  // first: a box may wait for a long time
-    return Aplicacao.MessageBox(kind, texto);
+    const auto inicio = std::chrono::steady_clock::now();
+    const ui::Answer resposta = Aplicacao.MessageBox(kind, texto, layout);
+    SegundosEmCaixas += std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    if (kind == ui::BoxKind::Confirmation) Registro.Escreve(std::string("resposta: ") + (resposta == ui::Answer::Yes ? "Sim" : "Não"));
+    return resposta;
 }
 
 }  // namespace app

@@ -2,6 +2,7 @@
 // Everything starts empty (false) at program start and lives until the process ends.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,10 @@ void GuardaArgumentos(const std::vector<std::string>& argumentos);
 const std::string& ParamStr(int index);
 // Argument 2 is exactly "design", letter case included.
 bool ModoDesign();
+// When the command line was kept, that is when the program started.
+std::time_t InicioDoPrograma();
+// The log's start entry is written once per program start (the package window may come first).
+bool InicioRegistrado();
+void MarcaInicioRegistrado();
 
 }  // namespace app

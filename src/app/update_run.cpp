@@ -80,6 +80,7 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
 }
 
 void TFrmAtuModulo::FechaModulos() {
+    Aplicacao.PaintPending();  // ending a module may take long
     bool parar = false;
     int passada = 0;
     for (; !parar; ++passada) {
@@ -107,6 +108,7 @@ void TFrmAtuModulo::RegiaoProtegida() {
     Pastas = std::make_unique<Listagens>(*Plataforma.files);
     lbArquivo.Caption = "Limpando Versões Antigas";
     Aplicacao.ProcessMessages();
+    Aplicacao.PaintPending();  // the server folder is listed first
     try {
         // What it deletes must come back from the server program folder: not from this one.
         if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
@@ -174,6 +176,7 @@ void TFrmAtuModulo::IniciaModulo(const std::string& arquivo, const std::string& 
 
 void TFrmAtuModulo::IniciaOuAvisa(const std::string& arquivo, const std::string& aviso) {
     std::string resultado;
+    Aplicacao.PaintPending();  // a program may take long to start
     try {
         // The shell's codes: more than 32 is a started program, anything else says why not.
         const uintptr_t codigo = ExecutaPrograma(arquivo);

@@ -8,7 +8,7 @@
 namespace feedback {
 
 void RegistroCopias::Comeca(const std::string& origem, const std::string& nome, int64_t tamanho) {
-    copias_.push_back({origem, nome, tamanho, {}, false, false, 0});
+    copias_.push_back({origem, nome, tamanho, {}, false, false, 0, {}});
 }
 
 void RegistroCopias::Origem(const std::string& nome, int64_t tamanho) {
@@ -25,6 +25,10 @@ void RegistroCopias::Alternativa(bool copiou) {
     if (copias_.empty()) return;
     copias_.back().alternativa = true;
     copias_.back().atualizado = copiou;
+}
+
+void RegistroCopias::Nota(const std::string& texto) {
+    if (!copias_.empty()) copias_.back().nota = texto;
 }
 
 void RegistroCopias::Termina(bool copiou, double segundos) {

@@ -15,7 +15,8 @@ struct ResultadoCopia {
     std::string erro;         // the error the window showed ("Método 01 (...)"), empty when none
     bool alternativa = false; // the fallback copy was tried
     bool atualizado = false;  // the terminal now holds the server's version
-    double segundos = 0;
+    double segundos = 0;      // the copy's own time: boxes waiting for the user are not in it
+    std::string nota;         // what else explains the outcome (an answer the user gave)
 };
 
 class RegistroCopias {
@@ -26,6 +27,7 @@ public:
     void Origem(const std::string& nome, int64_t tamanho);
     void Erro(const std::string& texto);
     void Alternativa(bool copiou);
+    void Nota(const std::string& texto);
     // The component returned: without an error its own result counts, after one the fallback's.
     void Termina(bool copiou, double segundos);
     // The copy's data came, but the file is not the server's version in full (its time,

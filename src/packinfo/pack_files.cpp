@@ -38,12 +38,16 @@ bool HasFolderName(const std::string& folder) {
 
 }  // namespace
 
-bool CopiaArquivos(platform::FileSystem& files, const std::string& sourceMask, const std::string& destinationFolder) {
+bool CopiaArquivos(platform::FileSystem& files, const std::string& sourceMask, const std::string& destinationFolder,
+                   const CopiaFeita& each) {
     const std::string sourceFolder = platform::folderPart(sourceMask);
     const std::string targetFolder = platform::folderPart(destinationFolder);
     for (const platform::DirEntry& entry : files.find(sourceMask)) {
         if (IsFolder(entry)) continue;
-        if (!files.copyFile(sourceFolder + entry.name, targetFolder + entry.name, false)) return false;
+        const std::string source = sourceFolder + entry.name, target = targetFolder + entry.name;
+        const bool copied = files.copyFile(source, target, false);
+        if (each) each(source, target, copied);
+        if (!copied) return false;
     }
     return true;
 }

@@ -3,6 +3,7 @@
 // and the paths the window's tree offers.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,8 +14,10 @@ namespace packinfo {
 // Copies every file that sourceMask matches into destinationFolder (which ends with its
 // separator), overwriting, in the search's order. Folders are skipped and no folder is created.
 // False at the first copy that fails (the rest are not tried); true otherwise, also when nothing
-// matches.
-bool CopiaArquivos(platform::FileSystem& files, const std::string& sourceMask, const std::string& destinationFolder);
+// matches. `each`, when given, hears of every copy tried: source, target and whether it was copied.
+using CopiaFeita = std::function<void(const std::string& origem, const std::string& destino, bool copiou)>;
+bool CopiaArquivos(platform::FileSystem& files, const std::string& sourceMask, const std::string& destinationFolder,
+                   const CopiaFeita& each = {});
 
 // The parameter text for "explorer.exe": plain folder window, explorer view at the folder, or
 // explorer view with the folder as the root of its tree.

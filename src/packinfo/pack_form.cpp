@@ -77,9 +77,13 @@ void TFrmPKG::Fecha() { Aplicacao.RequestClose(*this); }
 
 void TFrmPKG::IrnaPasta1Click(ui::TComponent*) {
     if (!TreeView1.Selected) return;
-    // The shell's answer is not looked at: a folder that does not open is not reported.
-    AbrePastaExplorer(*Plataforma.shell, Aplicacao.Handle(), platform::folderPart(TreeView1.Selected->Text), true,
-                      true);
+    const std::string pasta = platform::folderPart(TreeView1.Selected->Text);
+    if (AbrePastaExplorer(*Plataforma.shell, Aplicacao.Handle(), pasta, true, true)) return;
+    // A machine without a file manager (no xdg-open) would otherwise do nothing and say nothing.
+    const std::string texto = "Não foi possível abrir a pasta:\r" + platform::pathForDisplay(pasta) +
+                              "\r\rNenhum programa deste computador abre pastas.";
+    Anota("pacotes: mensagem: " + texto);
+    Aplicacao.MessageBox(ui::BoxKind::Warning, texto);
 }
 
 void TFrmPKG::CopiarparaoDiretorio1Click(ui::TComponent*) { CopiaSelecionadoPara(PastaPrograma_); }
@@ -88,11 +92,29 @@ void TFrmPKG::CopiarparaoDiretorioBPL1Click(ui::TComponent*) { CopiaSelecionadoP
 
 void TFrmPKG::CopiaSelecionadoPara(const std::string& destinationFolder) {
     if (!TreeView1.Selected) return;
-    if (CopiaArquivos(*Plataforma.files, TreeView1.Selected->Text, destinationFolder))
-        Aplicacao.MessageBox(ui::BoxKind::Plain, "Arquivo copiado com sucesso.");
+    const std::string selecionado = TreeView1.Selected->Text;
+    bool algumCopiado = false;
+    const bool copiou = CopiaArquivos(*Plataforma.files, selecionado, destinationFolder,
+                                      [&](const std::string& origem, const std::string& destino, bool ok) {
+                                          algumCopiado = algumCopiado || ok;
+                                          Anota(std::string(ok ? "pacotes: copiado " : "pacotes: NÃO copiado ") +
+                                                platform::pathForDisplay(origem) + " para " +
+                                                platform::pathForDisplay(destino));
+                                      });
+    // What was copied stays, a later failure or not: the tree shows the program folder as it is now.
+    if (algumCopiado) {
+        CarregaPacotes(PastaServidor_);
+        TreeView1.Selected = TreeView1.FindNode(selecionado);
+    }
+    if (copiou) Aplicacao.MessageBox(ui::BoxKind::Plain, "Arquivo copiado com sucesso.");
+}
+
+void TFrmPKG::Anota(const std::string& texto) {
+    if (Registra) Registra(texto);
 }
 
 void TFrmPKG::CarregaPacotes(const std::string& serverFolder) {
+    PastaServidor_ = serverFolder;
     TreeView1.Selected = nullptr;
     TreeView1.Items.clear();
     // Paths as the user reads them; the commands take either separator.

@@ -2,6 +2,7 @@
 // folder or copy them into the program folder. Shown only in design mode, before the splash window.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "platform/platform.h"
@@ -35,15 +36,20 @@ public:
     // The folder of the program's own executable, with its trailing separator.
     const std::string& PastaPrograma() const { return PastaPrograma_; }
 
+    // Where the window writes down what it did to the program folder (the run log); unset: nowhere.
+    std::function<void(const std::string&)> Registra;
+
 private:
     void CriaControles();
     void LigaEventos();
     void CopiaSelecionadoPara(const std::string& destinationFolder);
+    void Anota(const std::string& texto);
     void Fecha();
 
     ui::Application& Aplicacao;
     platform::Platform Plataforma;
     std::string PastaPrograma_;
+    std::string PastaServidor_;  // as the tree was loaded, for loading it again
 };
 
 // The one package information window, only while it exists (design mode).

@@ -220,8 +220,8 @@ public:
                                       const std::string& key, const std::string& defaultValue) = 0;
     // The user's thousands separator for whole numbers ("#,##0"); "." when a double has none.
     virtual std::string thousandsSeparator() { return "."; }
-    // Text without a byte-order mark in the system's ANSI code page, as UTF-8. By default UTF-8,
-    // with Windows-1252 where the bytes are not valid UTF-8 (defined with the text decoding).
+    // Text in the system's ANSI code page, as UTF-8. By default Windows-1252, the code page of a
+    // Western Windows (defined with the text decoding).
     virtual std::string decodeAnsi(std::string_view bytes);
     // This machine's name on the network and the name of the user running the program, as UTF-8;
     // none when the system does not tell.

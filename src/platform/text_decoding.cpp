@@ -85,10 +85,27 @@ std::string DecodeUtf8OrCp1252(std::string_view bytes) {
     return out;
 }
 
+std::string DecodeCp1252(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (char byte : bytes) appendUtf8(out, cp1252(static_cast<unsigned char>(byte)));
+    return out;
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        const size_t len = utf8CharLength(bytes, i);
+        if (len == 1 && static_cast<unsigned char>(bytes[i]) >= 0x80) return false;
+        i += len;
+    }
+    return true;
+}
+
 std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi) {
     if (startsWith(bytes, "\xEF\xBB\xBF")) return DecodeUtf8OrCp1252(bytes.substr(3));
     if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);
     if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(bytes.substr(2), true);
+    if (IsValidUtf8(bytes)) return std::string(bytes);
     return ansi(bytes);
 }
 
@@ -105,6 +122,6 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
     return lines;
 }
 
-std::string System::decodeAnsi(std::string_view bytes) { return DecodeUtf8OrCp1252(bytes); }
+std::string System::decodeAnsi(std::string_view bytes) { return DecodeCp1252(bytes); }
 
 }  // namespace platform

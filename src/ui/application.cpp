@@ -168,6 +168,11 @@ void Application::ProcessMessages() {
     FireDueTimers();
 }
 
+void Application::PaintPending() {
+    RefreshShownForms();
+    backend_->PaintNow();
+}
+
 void Application::FireDueTimers() {
     const auto& timers = AllTimers();
     const double now = SteadySeconds();
@@ -186,8 +191,9 @@ double Application::SecondsToNextTimer() const {
     return std::max(wait, 0.0);
 }
 
-Answer Application::MessageBox(BoxKind kind, const std::string& text) {
-    return backend_->MessageBox(kind, Title, text);
+Answer Application::MessageBox(BoxKind kind, const std::string& text, BoxLayout layout) {
+    PaintPending();
+    return backend_->MessageBox(kind, Title, text, layout);
 }
 
 std::string ApplicationTitleFor(const std::string& executablePath) {

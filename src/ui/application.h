@@ -12,8 +12,12 @@
 
 namespace ui {
 
-enum class BoxKind { Information, Error, Confirmation, Plain };
+// Warning: a report of something the user must pass on (files that stayed old).
+enum class BoxKind { Information, Warning, Error, Confirmation, Plain };
 enum class Answer { OK, Yes, No };
+// Columns: the text lines up in columns padded with blanks (the report), so a backend that can
+// shows it in a fixed-width font; the text itself stays as it is.
+enum class BoxLayout { Prose, Columns };
 
 struct ScreenSize {
     int width = 0, height = 0;
@@ -33,7 +37,11 @@ public:
     virtual void Refresh(TForm& form) = 0;      // the model changed: repaint (may be throttled)
     virtual void Wait(double seconds) = 0;      // handle events, blocking at most this long
     virtual void Check() = 0;                   // handle pending events without blocking
-    virtual Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) = 0;
+    // The application has painted every pending change first.
+    virtual Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout layout) = 0;
+    // Paints every change the forms were refreshed with, whatever the repaint throttle, and hands
+    // it to the display before returning: the caller is about to block.
+    virtual void PaintNow() {}
     virtual std::optional<platform::Rect> WorkArea() = 0;
     virtual ScreenSize Screen() = 0;
     virtual void SetArrowCursor() {}
@@ -62,7 +70,12 @@ public:
     void Run();  // shows the main form and loops until Terminate or the main form is gone
     void Terminate() { terminated_ = true; }
     bool Terminated() const { return terminated_; }
+    // Repaints at most about 60 times a second: cheap enough after every copied block.
     void ProcessMessages();
+    // Puts every change made so far on the screen at once. For the moment before the caller blocks
+    // (a launch, a fallback copy, a wait on the share): what the window shows while it waits must
+    // be what it waits for, not the last throttled frame.
+    void PaintPending();
     void ShowModal(TForm& form);  // returns when the form has been closed
 
     // A close request (close button, Alt+F4, Escape): asks OnClose, then acts on its answer.
@@ -75,7 +88,8 @@ public:
     void Forget(TForm& form);
     void KeyPress(TForm& form, char& key);
 
-    Answer MessageBox(BoxKind kind, const std::string& text);  // caption: Title
+    // Caption: Title. The forms' last state is on the screen behind the box.
+    Answer MessageBox(BoxKind kind, const std::string& text, BoxLayout layout = BoxLayout::Prose);
     TForm* MainForm() const { return mainForm_; }
     void* MainWindowHandle() const { return mainForm_ ? mainForm_->NativeHandle : nullptr; }
     // The application's top-level window, owner of what the shell shows; null when there is none.

@@ -66,6 +66,18 @@ TTreeNode* TTreeView::AddRoot(std::string text) {
     return Items.back().get();
 }
 
+namespace {
+TTreeNode* FindIn(const std::vector<std::unique_ptr<TTreeNode>>& nodes, const std::string& text) {
+    for (const auto& node : nodes) {
+        if (node->Text == text) return node.get();
+        if (TTreeNode* found = FindIn(node->Children, text)) return found;
+    }
+    return nullptr;
+}
+}  // namespace
+
+TTreeNode* TTreeView::FindNode(const std::string& text) const { return FindIn(Items, text); }
+
 void TForm::AlignControls() {
     for (TControl* control : controls_) {
         if (control->Align != TAlign::alClient) continue;

@@ -154,6 +154,8 @@ public:
     int Indent = 19;
     TPopupMenu* PopupMenu = nullptr;
     TTreeNode* AddRoot(std::string text);
+    // The first node, depth first, whose text is `text`; null when none is.
+    TTreeNode* FindNode(const std::string& text) const;
 };
 
 struct TMenuItem {

@@ -57,9 +57,10 @@ TEST_F(CatalogueFiles, ByteOrderMarksNameTheEncodingOtherwiseUtf8OrWindows1252) 
     EXPECT_EQ(Load(std::string("\xFF\xFEM\0\xF3\0d\0u\0l\0o\0\r\0\n\0A\0\xE7\0\xE3\0o\0", 26)), expected);
     EXPECT_EQ(Load(std::string("\xFE\xFF\0M\0\xF3\0d\0u\0l\0o\0\n\0A\0\xE7\0\xE3\0o", 24)), expected);
     EXPECT_EQ(Load("M\xF3" "dulo\r\nA\xE7\xE3o"), expected);  // ANSI bytes, not UTF-8
-#ifndef _WIN32
-    EXPECT_EQ(Load("Módulo\r\nAção"), expected);  // Linux files are UTF-8 where they can be
-#endif
+    // UTF-8 without a mark, as current Notepad saves it: UTF-8 on Windows too.
+    EXPECT_EQ(Load("Módulo\r\nAção"), expected);
+    // One byte that is no UTF-8 makes the whole file ANSI: never half read in each encoding.
+    EXPECT_EQ(Load("Módulo\r\nA\xE7\xE3o"), (std::vector<std::string>{"MÃ³dulo", "Ação"}));
 }
 
 TEST_F(CatalogueFiles, MissingOrUnreadableCatalogueRaises) {

@@ -138,7 +138,7 @@ TEST_F(RealRun, ANormalRunExitsZeroAndItsLogTellsWhatItDid) {
     EXPECT_FALSE(module.running());
     const std::string terminal = (dir / "estacao/terminal").string() + "/";
     ExpectLines(Log(), {"=== início: AtualizaTerminalQOR7 versão " ATUALIZA_PROJECT_VERSION " (compilação ",
-                        "argumentos: [F]\n",
+                        "argumentos: 1 [F]\n",
                         "módulo encerrado: LUNDAMI7.EXE (pid " + std::to_string(module.pid()) + ")\n",
                         "fechamento dos módulos: ", "configuração: modo servidor, pasta de programas do servidor " +
                                                         (dir / "rede/servidor/QOR7").string() + "/\n",
@@ -152,7 +152,7 @@ TEST_F(RealRun, ANormalRunExitsZeroAndItsLogTellsWhatItDid) {
 // fallback copy fail, the module is named as not updated, the exit status says so.
 TEST_F(RealRun, AModuleThatStaysOldIsNamedInTheReportAndGivesStatusTwo) {
     fs::create_directory(dir / "estacao/terminal/HALDENMOR7.EXE");
-    EXPECT_EQ(Run({}, 2), "--- information\nArquivos Atualizados :\n\n"
+    EXPECT_EQ(Run({}, 2), "--- warning\nArquivos Atualizados :\n\n"
                           "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n"
                           "Arquivos NÃO Atualizados (avise o suporte) :\n\n"
                           "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1 Kb\n\n--- answer: OK\n");

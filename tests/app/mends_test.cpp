@@ -100,7 +100,7 @@ TEST_F(FallbackCopy, WhenItFailsTooTheOldFileStaysWhole) {
     EXPECT_FALSE(Form().IErro.Visible);
     EXPECT_EQ(Form().Label3.Caption, "Aguarde .....");
     // The terminal still holds the old module: it is named as not updated, never as updated.
-    EXPECT_EQ(out, "--- information\nArquivos NÃO Atualizados (avise o suporte) :\n\n"
+    EXPECT_EQ(out, "--- warning\nArquivos NÃO Atualizados (avise o suporte) :\n\n"
                    "  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\n\n--- answer: OK\n");
     EXPECT_EQ(Form().CodigoSaida, 2);
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});

@@ -2,11 +2,15 @@
 // a log that cannot be written taking nothing with it.
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <regex>
+#include <thread>
 
 #include "app/run_log.h"
 #include "platform/forwarding_file_system.h"
+#include "app/run_state.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -94,6 +98,23 @@ TEST_F(RunLogTest, ALogThatCannotBeWrittenIsSkippedQuietly) {
     app::RegistroExecucao nowhere;
     EXPECT_NO_THROW(nowhere.Escreve("nada"));
     EXPECT_TRUE(fs::is_directory(dir / std::string(app::kNomeLog)));
+}
+
+// The start is stamped when the program started (not when a package window before the run closed),
+// once per start, and says where each argument stood: an empty first one included.
+TEST_F(RunLogTest, TheStartCarriesTheProgramsTimeAndEachArgumentsPosition) {
+    const char* const argv[] = {"AtualizaTerminalQOR7.exe", "", "design"};
+    app::GuardaArgumentos(3, argv);
+    const std::time_t started = app::InicioDoPrograma();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1100));
+    app::RegistraInicio(log);
+    app::RegistraInicio(log);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", std::localtime(&started));
+    const std::string text = Read(app::kNomeLog);
+    EXPECT_TRUE(std::regex_match(text, std::regex(std::string(stamp) + " === início: .*, argumentos: 1 \\[\\] 2 \\[design\\]\r?\n")))
+        << text;
+    app::GuardaArgumentos(0, nullptr);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/atualiza_modulo.h"
+#include "splash_blocking.h"
 #include "splash_pixels.h"
 #include "support/png_file.h"
 #include "support/xvfb_display.h"
@@ -12,7 +13,7 @@
 namespace {
 
 TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
-    testing_support::XvfbDisplay display;
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
     if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
     ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
 

@@ -55,7 +55,9 @@ std::optional<std::string> ReferenceText(std::string_view bytes) {
     auto without = [&](size_t mark) { return bytes.substr(mark, (bytes.size() - mark) & ~size_t{1}); };
     if (bytes.rfind("\xFF\xFE", 0) == 0) return Converted("UTF-16LE", without(2));
     if (bytes.rfind("\xFE\xFF", 0) == 0) return Converted("UTF-16BE", without(2));
-    const std::string_view body = bytes.rfind("\xEF\xBB\xBF", 0) == 0 ? bytes.substr(3) : bytes;
+    if (bytes.rfind("\xEF\xBB\xBF", 0) != 0)  // without a mark: UTF-8 only when all of it is
+        return fuzz::IsWellFormedUtf8(bytes) ? std::string(bytes) : Converted("CP1252", bytes);
+    const std::string_view body = bytes.substr(3);
     if (fuzz::IsWellFormedUtf8(body)) return std::string(body);
     // Without a byte that could lead a UTF-8 sequence, every byte is a Windows-1252 character.
     const bool noLead = std::none_of(body.begin(), body.end(), [](char c) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 
 #include "pack_fixture.h"
 #include "packinfo/pack_form.h"
@@ -101,6 +102,28 @@ TEST_F(PackFormTest, CopyToTheProgramFolderCopiesEveryMatchAndShowsOneBox) {
     EXPECT_EQ(Click(form, "Copiar para o Diretorio do (EXE)"), kCopiado);
 }
 
+// After a copy the program folder's node lists what the folder now holds, the selection stays,
+// and the run log hears of every file copied.
+TEST_F(PackFormTest, ACopyShowsInTheTreeAndInTheLog) {
+    server.write("novo.bpl", "n");
+    packinfo::TFrmPKG form(application, machine);
+    std::vector<std::string> log;
+    form.Registra = [&](const std::string& texto) { log.push_back(texto); };
+    form.CarregaPacotes(server.folder());
+    ASSERT_EQ(form.TreeView1.Items.size(), 4u);
+    EXPECT_TRUE(form.TreeView1.Items[0]->Children.empty()) << "the program folder holds no package yet";
+    const std::string serverMask = form.TreeView1.Items[2]->Text;
+    form.TreeView1.Selected = form.TreeView1.Items[2].get();
+    EXPECT_EQ(Click(form, "Copiar para o Diretorio do (EXE)"), kCopiado);
+    ASSERT_EQ(form.TreeView1.Items.size(), 4u);
+    ASSERT_EQ(form.TreeView1.Items[0]->Children.size(), 1u);
+    EXPECT_EQ(form.TreeView1.Items[0]->Children[0]->Text, platform::pathForDisplay(program.folder() + "novo.bpl"));
+    ASSERT_NE(form.TreeView1.Selected, nullptr);
+    EXPECT_EQ(form.TreeView1.Selected->Text, serverMask);
+    EXPECT_EQ(log, std::vector<std::string>{"pacotes: copiado " + platform::pathForDisplay(server.folder() + "novo.bpl") +
+                                            " para " + platform::pathForDisplay(program.folder() + "novo.bpl")});
+}
+
 TEST_F(PackFormTest, CopyToTheBplFolderNeedsThatFolder) {
     server.write("vcl.bpl", "v");
     packinfo::TFrmPKG form(application, machine);
@@ -117,8 +140,14 @@ TEST_F(PackFormTest, CopyToTheBplFolderNeedsThatFolder) {
 TEST_F(PackFormTest, IrNaPastaOpensTheFolderPartOfTheSelectedNode) {
     packinfo::TFrmPKG form(application, machine);
     Select(form, "\\\\SRV\\QOR7\\*.bpl");
-    shell->result = 2;  // a failed start is not reported
-    EXPECT_EQ(Click(form, "Ir na Pasta"), "");
+    std::vector<std::string> log;
+    form.Registra = [&](const std::string& texto) { log.push_back(texto); };
+    shell->result = 31;  // no program opens folders here (no xdg-open): the user is told
+    const std::string told = "Não foi possível abrir a pasta:\n" + platform::pathForDisplay("\\\\SRV\\QOR7\\") +
+                             "\n\nNenhum programa deste computador abre pastas.\n";
+    EXPECT_EQ(Click(form, "Ir na Pasta"), "--- warning\n" + told + "--- answer: OK\n");
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("Não foi possível abrir a pasta"), std::string::npos);
     ASSERT_EQ(shell->calls.size(), 1u);
     EXPECT_EQ(shell->calls[0].file, "explorer.exe");
     EXPECT_EQ(shell->calls[0].ownerWindow, application.Handle()) << "the application's window, not the form's";

@@ -15,6 +15,9 @@
 #include <cstdlib>
 #include <thread>
 
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+
 #include "support/png_file.h"
 #include "support/xvfb_display.h"
 #include "modal_steps.h"
@@ -260,6 +263,40 @@ TEST_F(PackWindowFltkTest, ScreenshotOfTheFilledTree) {
         }
     EXPECT_GT(dark, 200) << "node texts";
     EXPECT_GT(selected, 200) << "the selected node is highlighted";
+}
+
+int DarkPixels(const ui::Picture& picture) {
+    int dark = 0;
+    for (uint32_t p : picture.pixels) dark += (p >> 16 & 0xFF) < 60 && (p >> 8 & 0xFF) < 60 && (p & 0xFF) < 60;
+    return dark;
+}
+
+void AnswerTheBox(void*) {
+    if (Fl_Window* box = Fl::modal()) box->hide();
+}
+
+// A copy into the program folder shows in the tree at once: one more file under its mask.
+TEST_F(PackWindowFltkTest, TheTreeFollowsACopyIntoTheProgramFolder) {
+    testing_support::TempDir server;
+    server.write("novo.bpl", "n");
+    packinfo::TFrmPKG form(*application, machine);
+    form.CarregaPacotes(server.folder());
+    form.TreeView1.Selected = form.TreeView1.Items[2].get();  // the server's *.bpl
+    ui::Picture before, after;
+    ShowModal(form, [&](int tick) {
+        if (tick == 0) {
+            before = ui::CaptureFormPixels(form);
+            Fl::add_timeout(0.3, AnswerTheBox);
+            form.CopiarparaoDiretorio1Click(&form);
+            return false;
+        }
+        after = ui::CaptureFormPixels(form);
+        application->RequestClose(form);
+        return true;
+    });
+    testing_support::WritePng(after, std::string(ATUALIZA_BUILD_DIR) + "/packinfo-after-copy.png");
+    ASSERT_EQ(form.TreeView1.Items[0]->Children.size(), 4u);
+    EXPECT_GT(DarkPixels(after), DarkPixels(before) + 150) << "a node more, drawn";
 }
 
 }  // namespace

@@ -98,6 +98,8 @@ TEST(IniReader, DecodesByteOrderMarksAndFallsBackToWindows1252) {
     EXPECT_EQ(read("[QOR]\nA=S\xE3o \x80\n", "A"), "S\xC3\xA3o \xE2\x82\xAC");
     // An overlong form is not valid UTF-8: each byte is read as Windows-1252.
     EXPECT_EQ(read("[QOR]\nA=\xC0\xAF\n", "A"), "\xC3\x80\xC2\xAF");
+    // A file is in one encoding: one byte that is no UTF-8 makes all of it Windows-1252.
+    EXPECT_EQ(read("[QOR]\nA=S\xC3\xA3o\nB=\xE9\n", "A"), "S\xC3\x83\xC2\xA3o");
 }
 
 TEST(IniReader, Utf16SurrogatePairsAndLoneSurrogates) {

@@ -170,6 +170,14 @@ TEST_F(ProfileReaders, FilesWithAByteOrderMarkOrWindows1252Text) {
         std::cout << "(Windows-1252 text not compared: this system's ANSI code page is " << GetACP() << ")\n";
 }
 
+// Current Notepad saves UTF-8 without a mark: a folder with an accent must keep it.
+TEST_F(ProfileReaders, Utf8WithoutAMarkIsReadAsUtf8) {
+    const std::string file = writeCase("[QOR]\r\nA=S:\\Edi\xC3\xA7\xC3\xA3o\\\r\nB= x \r\n");
+    EXPECT_EQ(system.profileString(file, "QOR", "A", "<def>"), "S:\\Edi\xC3\xA7\xC3\xA3o\\");
+    EXPECT_EQ(system.profileString(file, "QOR", "B", "<def>"), "x");
+    EXPECT_EQ(system.profileString(file, "QOR", "C", "<def>"), "<def>");
+}
+
 const std::vector<const char*> kFieldNames = {
     "Ano", "Servidor", "ServidorTabDef", "SO_Servidor", "SO_ServidorTabDef", "Caminho_Base_Dados",
     "Caminho_TabDef", "Diretorio_Servidor", "Diretorio_SSE", "DLLCON", "PORTACON", "CaminhoDLLCON",

@@ -1,6 +1,12 @@
 #include "platform/win32/win32_system.h"
 
+#include <algorithm>
+#include <optional>
+
+#include "platform/ini_reader.h"
 #include "platform/text.h"
+#include "platform/text_decoding.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 
@@ -9,6 +15,32 @@ namespace platform::win32 {
 namespace {
 // The profile functions read at most 2,047 characters of a value into a 2,048-character buffer.
 constexpr DWORD kProfileBuffer = 2048;
+// Larger than any settings file: one that is larger goes to the profile functions whole.
+constexpr DWORD kLargestReadHere = 1 << 20;
+
+// The bytes of a small file, or nothing when it cannot be read.
+std::optional<std::string> SmallFileBytes(const std::string& path) {
+    Handle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    LARGE_INTEGER size;
+    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestReadHere) return std::nullopt;
+    std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
+    DWORD got = 0;
+    if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
+        return std::nullopt;
+    bytes.resize(got);
+    return bytes;
+}
+
+// Saved as UTF-8 without a byte-order mark (current Notepad does so), with some character that
+// ASCII lacks: the profile functions would read it in the ANSI code page.
+bool Utf8WithoutMark(const std::string& bytes) {
+    const bool marked = bytes.rfind("\xEF\xBB\xBF", 0) == 0 || bytes.rfind("\xFF\xFE", 0) == 0 ||
+                        bytes.rfind("\xFE\xFF", 0) == 0;
+    const bool beyondAscii =
+        std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return !marked && beyondAscii && IsValidUtf8(bytes);
+}
 }  // namespace
 
 std::string Win32System::executablePath() {
@@ -40,6 +72,9 @@ std::optional<Rect> Win32System::workArea() {
 
 std::string Win32System::profileString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& defaultValue) {
+    // Our reader follows the profile functions' rules; it reads UTF-8 as UTF-8.
+    if (const std::optional<std::string> bytes = SmallFileBytes(file); bytes && Utf8WithoutMark(*bytes))
+        return ReadProfileString(*bytes, section, key, defaultValue);
     wchar_t value[kProfileBuffer];
     const DWORD length = GetPrivateProfileStringW(toWide(section).c_str(), toWide(key).c_str(),
                                                   toWide(defaultValue).c_str(), value, kProfileBuffer,

@@ -1,16 +1,19 @@
 #include "ui/fltk/fltk_backend.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_ask.H>
+#include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/x.H>
 #include <X11/Xlib.h>
 #undef KeyPress  // X11 names that clash with ours (Application::KeyPress, BorderStyle::None)
 #undef None
 
+#include <unistd.h>
+
 #include <vector>
 
 #include "ui/fltk/form_window.h"
+#include "ui/fltk/message_box.h"
 
 namespace ui {
 
@@ -21,10 +24,14 @@ constexpr double kCheckSeconds = 0.004;
 
 FormWindow* WindowOf(const TForm& form) { return static_cast<FormWindow*>(form.NativeHandle); }
 
-std::string WithLineBreaks(std::string text) {
-    for (char& c : text)
-        if (c == '\r') c = '\n';
-    return text;
+// The program's own name (its file name up to the first dot): a taskbar groups our windows under it.
+std::string ProgramName() {
+    char path[4096];
+    const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    if (length <= 0) return "AtualizaTerminalQOR7";
+    std::string name(path, static_cast<size_t>(length));
+    name = name.substr(name.find_last_of('/') + 1);
+    return name.substr(0, name.find('.'));
 }
 
 // Set while the input that came before a message box is thrown away.
@@ -52,20 +59,12 @@ void DiscardPendingInput() {
     discardingInput = false;
 }
 
-// The boxes' buttons in the user's language, as a Portuguese Windows shows its own.
-void TranslateBoxButtons() {
-    fl_ok = "OK";
-    fl_close = "OK";
-    fl_cancel = "Cancelar";
-    fl_yes = "Sim";
-    fl_no = "Não";
-}
-
 class FltkBackend : public Backend {
 public:
-    FltkBackend() : previousDispatch_(Fl::event_dispatch()) {
+    FltkBackend() : previousDispatch_(Fl::event_dispatch()), programName_(ProgramName()) {
         Fl::event_dispatch(DispatchEvent);
-        TranslateBoxButtons();
+        // Every window of ours, boxes included, is of the program's class, not the toolkit's.
+        Fl_Window::default_xclass(programName_.c_str());
     }
     ~FltkBackend() override {
         Fl::event_dispatch(previousDispatch_);
@@ -120,28 +119,15 @@ public:
         Fl::check();
     }
 
-    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override {
+    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout layout) override {
+        DiscardPendingInput();
+        return ShowFltkBox(kind, title, text, layout, TopWindow());
+    }
+
+    void PaintNow() override {
         PaintStale();
         Fl::flush();
-        DiscardPendingInput();
-        fl_message_title(title.c_str());
-        const std::string shown = WithLineBreaks(text);
-        switch (kind) {
-            case BoxKind::Information:
-                fl_message("%s", shown.c_str());
-                return Answer::OK;
-            case BoxKind::Error:
-                fl_alert("%s", shown.c_str());
-                return Answer::OK;
-            case BoxKind::Confirmation:
-                return fl_choice("%s", fl_no, fl_yes, nullptr, shown.c_str()) == 1 ? Answer::Yes : Answer::No;
-            case BoxKind::Plain:
-                fl_message_icon()->hide();
-                fl_message("%s", shown.c_str());
-                fl_message_icon()->show();
-                return Answer::OK;
-        }
-        return Answer::OK;
+        if (fl_display) XSync(fl_display, False);  // drawn by the server, not just sent to it
     }
 
     std::optional<platform::Rect> WorkArea() override {
@@ -161,11 +147,19 @@ public:
     }
 
 private:
+    // The window a box belongs to: the newest one shown (a modal form, else the main one).
+    Fl_Window* TopWindow() const {
+        for (auto it = windows_.rbegin(); it != windows_.rend(); ++it)
+            if ((*it)->Form() && (*it)->shown() && (*it)->visible()) return *it;
+        return nullptr;
+    }
+
     void PaintStale() {
         for (FormWindow* window : windows_) window->RepaintIfStale();
     }
 
     Fl_Event_Dispatch previousDispatch_;
+    std::string programName_;  // the toolkit keeps the pointer given as window class
     std::vector<FormWindow*> windows_;
     double lastCheck_ = 0;
 };

@@ -12,6 +12,7 @@ namespace {
 const char* KindName(BoxKind kind) {
     switch (kind) {
         case BoxKind::Information: return "information";
+        case BoxKind::Warning: return "warning";
         case BoxKind::Error: return "error";
         case BoxKind::Confirmation: return "confirmation";
         case BoxKind::Plain: return "plain";
@@ -112,7 +113,7 @@ void HeadlessBackend::Wait(double seconds) {
     if (seconds > 0) std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
 }
 
-Answer HeadlessBackend::MessageBox(BoxKind kind, const std::string&, const std::string& text) {
+Answer HeadlessBackend::MessageBox(BoxKind kind, const std::string&, const std::string& text, BoxLayout) {
     for (const auto& [form, labels] : echoed_) EchoPendingCounters(*form);
     Answer answer = Answer::OK;
     if (kind == BoxKind::Confirmation) {

@@ -19,7 +19,7 @@ public:
     void Refresh(TForm& form) override;
     void Wait(double seconds) override;
     void Check() override {}
-    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override;
+    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout layout) override;
     std::optional<platform::Rect> WorkArea() override { return std::nullopt; }
     ScreenSize Screen() override { return {1024, 768}; }
     bool Interactive() const override { return false; }

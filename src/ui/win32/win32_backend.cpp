@@ -24,6 +24,7 @@ constexpr auto kRepaintInterval = std::chrono::microseconds(1'000'000 / 60);
 UINT BoxStyle(BoxKind kind) {
     switch (kind) {
         case BoxKind::Information: return MB_OK | MB_ICONINFORMATION;
+        case BoxKind::Warning: return MB_OK | MB_ICONWARNING;
         case BoxKind::Error: return MB_OK | MB_ICONERROR;
         case BoxKind::Confirmation: return MB_YESNO | MB_ICONQUESTION;
         case BoxKind::Plain: return MB_OK;
@@ -131,13 +132,20 @@ public:
         RepaintWhenDue();
     }
 
-    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text) override {
+    // The system's box has one font for every text: the report's columns stay as wide as the font
+    // makes them.
+    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout) override {
         DiscardPendingInput();
         const int pressed = MessageBoxW(GetActiveWindow(), platform::win32::toWide(text).c_str(),
                                         platform::win32::toWide(title).c_str(), BoxStyle(kind) | MB_SETFOREGROUND);
         if (pressed == IDYES) return Answer::Yes;
         if (pressed == IDNO) return Answer::No;
         return Answer::OK;
+    }
+
+    void PaintNow() override {
+        if (!dirty_.empty()) RepaintNow();
+        GdiFlush();
     }
 
     std::optional<platform::Rect> WorkArea() override {

@@ -1,0 +1,85 @@
+// What the FLTK splash shows while the run blocks (a fallback copy, a launch) is the state the run
+// left it in, not the last frame the repaint throttle let through.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/atualiza_modulo.h"
+#include "splash_blocking.h"
+#include "support/png_file.h"
+#include "support/screen_pixels.h"
+#include "support/xvfb_display.h"
+
+#ifdef ATUALIZA_HAVE_FLTK
+#include <FL/Fl.H>
+#include <FL/Fl_Window.H>
+#include <FL/x.H>
+#undef KeyPress
+#undef None
+#undef Status
+
+#include "ui/fltk/fltk_backend.h"
+
+namespace {
+
+TEST(SplashTruth, WhileTheRunBlocksTheScreenShowsWhatItWaitsFor) {
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
+    if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
+    ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
+    ui::Application application(ui::MakeFltkBackend());
+    const auto screen = [&](ui::TForm& form) {
+        return testing_support::ScreenPixelsOf(display.Name(), ui::NativeWindowId(form));
+    };
+    const auto moments = app_test::RunAndWatchTheBlocks(application, screen, ui::CaptureFormPixels);
+    app_test::ExpectTheRunsBlocks(moments);
+    app_test::ExpectScreenShowsTheModel(moments, "blocked");
+}
+
+struct BehindTheBox {
+    std::string display;
+    ui::Picture screen;
+    platform::Rect box{};
+} behind;
+
+void LookAtTheScreen(void*) {
+    Fl_Window* box = Fl::modal();
+    if (!box) return;
+    XSync(fl_display, False);
+    behind.screen = testing_support::ScreenPixelsOf(behind.display, 0);
+    behind.box = {box->x(), box->y(), box->x() + box->w(), box->y() + box->h()};
+    box->hide();
+}
+
+// The report stands above the splash, which shows its last state behind it: the file copied last,
+// not a frame the repaint throttle let through before.
+TEST(SplashTruth, TheReportStandsAboveTheSplashShowingItsLastState) {
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
+    if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
+    ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
+    ui::Application application(ui::MakeFltkBackend());
+    application.Title = "Atualizaterminalqor7";
+    app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
+    app_test::WhileTheSplashRuns(application, splash, [&] {
+        app_test::EarlyFrameThenLaterState(application, splash);
+        behind = {display.Name(), {}, {}};
+        Fl::add_timeout(0.3, LookAtTheScreen);
+        application.MessageBox(ui::BoxKind::Warning,
+                               "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\r"
+                               "  Arquivo: LUNDAMI7.EXE        -  Tamanho: 59 Kb\r\r"
+                               "Arquivos NÃO Atualizados (avise o suporte) :\r\r"
+                               "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1.204 Kb\r",
+                               ui::BoxLayout::Columns);
+        Fl::remove_timeout(LookAtTheScreen);
+        EXPECT_FALSE(behind.screen.empty());
+        EXPECT_LE(behind.box.bottom, splash.Top) << "the box covers the splash";
+        const ui::Picture shown =
+            testing_support::Cut(behind.screen, splash.Left, splash.Top, splash.Left + 501, splash.Top + 161);
+        testing_support::WritePng(testing_support::Cut(behind.screen, std::min(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 800),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/report-over-splash.png");
+        app_test::ExpectScreenShowsTheModel({{"report box", shown, ui::CaptureFormPixels(splash)}}, "behind-box");
+    });
+}
+
+}  // namespace
+#endif

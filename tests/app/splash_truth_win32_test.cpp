@@ -1,0 +1,81 @@
+// What the Win32 splash shows while the run blocks (a fallback copy, a launch), and behind a box:
+// the state the run left it in, not the last frame the repaint throttle let through.
+#ifdef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/atualiza_modulo.h"
+#include "splash_blocking.h"
+#include "support/screen_pixels.h"
+#include "support/win32_input.h"
+#include "ui/win32/win32_backend.h"
+
+namespace {
+
+ui::Picture Screen(ui::TForm& form) {
+    return testing_support::ScreenPixelsOf("", reinterpret_cast<unsigned long long>(form.NativeHandle));
+}
+
+TEST(SplashTruthWin32, WhileTheRunBlocksTheScreenShowsWhatItWaitsFor) {
+    if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
+    ui::Application application(ui::MakeWin32Backend());
+    const auto moments = app_test::RunAndWatchTheBlocks(application, Screen, ui::CaptureWin32FormPixels);
+    app_test::ExpectTheRunsBlocks(moments);
+    app_test::ExpectScreenShowsTheModel(moments, "blocked-win32");
+}
+
+// Inside the box's own loop: what the splash shows behind it, then the box is answered.
+struct BehindTheBox {
+    ui::TForm* splash = nullptr;
+    ui::Picture screen, model;
+    bool boxSeen = false;
+} behind;
+
+HWND BoxOfThisThread() {
+    HWND found = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(data) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+void CALLBACK LookBehindTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = BoxOfThisThread();
+    if (!box) return;  // not up yet
+    KillTimer(nullptr, timer);
+    behind.boxSeen = true;
+    behind.screen = Screen(*behind.splash);
+    behind.model = ui::CaptureWin32FormPixels(*behind.splash);
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// Later files were copied within one repaint interval of the last frame: the report box must not
+// stand in front of that old frame.
+TEST(SplashTruthWin32, BehindABoxTheSplashShowsItsLastState) {
+    if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
+    ui::Application application(ui::MakeWin32Backend());
+    app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
+    app_test::WhileTheSplashRuns(application, splash, [&] {
+        app_test::EarlyFrameThenLaterState(application, splash);
+        behind = {&splash};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
+        application.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE");
+        KillTimer(nullptr, timer);
+        EXPECT_TRUE(behind.boxSeen);
+        if (behind.boxSeen)
+            app_test::ExpectScreenShowsTheModel({{"report box", behind.screen, behind.model}}, "behind-box-win32");
+    });
+}
+
+}  // namespace
+
+#endif  // _WIN32
