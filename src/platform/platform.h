@@ -53,6 +53,11 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// How many bytes a copy asks of its source at a time: large enough for a network share to be
+// read at the wire's speed (its clients serve 1 to 8 MiB a request), small enough to keep a
+// copy's memory low whatever the file's size.
+inline constexpr int64_t kCopyReadBytes = 4 * 1024 * 1024;
+
 // How far one step of a copy between two open files got.
 struct Transfer {
     int64_t read = 0;     // bytes taken from the source: 0 at its end, -1 when reading failed
