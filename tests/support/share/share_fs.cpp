@@ -324,7 +324,31 @@ void OnOpendir(fuse_req_t req, fuse_ino_t ino, fuse_file_info* file) {
     }
 }
 
-void OnReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info* file) {
+bool DotOrDotDot(const char* name) { return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0')); }
+
+// Adds the folder's current entry to a listing's reply; false when it does not fit. A listing
+// "plus" carries each entry's attributes, as an SMB listing does, so that the client knows them
+// without asking again (the entry then counts as looked up).
+bool AddEntry(fuse_req_t req, fuse_ino_t folderIno, const dirent& found, bool plus, char* at, size_t room,
+              size_t& length) {
+    fuse_entry_param entry{};
+    entry.attr.st_ino = found.d_ino;
+    entry.attr.st_mode = static_cast<mode_t>(found.d_type) << 12;
+    if (!plus) {
+        length = fuse_add_direntry(req, at, room, found.d_name, &entry.attr, found.d_off);
+        return length <= room;
+    }
+    if (!DotOrDotDot(found.d_name) && LookUp(req, folderIno, found.d_name, entry) != 0) {
+        length = 0;  // gone meanwhile: left out
+        return true;
+    }
+    length = fuse_add_direntry_plus(req, at, room, found.d_name, &entry, found.d_off);
+    if (length <= room) return true;
+    if (entry.ino != 0) Forget(TreeOf(req), entry.ino, 1);
+    return false;
+}
+
+void List(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info* file, bool plus) {
     if (!Admitted(req, Kind::Readdir, PathOf(req, ino))) return;
     auto* folder = reinterpret_cast<OpenFolder*>(file->fh);
     if (offset != folder->offset) {
@@ -343,18 +367,25 @@ void OnReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_f
                 break;
             }
         }
-        struct stat st{};
-        st.st_ino = folder->entry->d_ino;
-        st.st_mode = static_cast<mode_t>(folder->entry->d_type) << 12;
-        const off_t next = folder->entry->d_off;
-        const size_t length = fuse_add_direntry(req, reply.data() + used, size - used, folder->entry->d_name, &st, next);
-        if (length > size - used) break;
+        size_t length = 0;
+        if (!AddEntry(req, ino, *folder->entry, plus, reply.data() + used, size - used, length)) break;
         used += length;
+        folder->offset = folder->entry->d_off;
         folder->entry = nullptr;
-        folder->offset = next;
     }
     fuse_reply_buf(req, reply.data(), used);
 }
+
+void OnReaddir(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info* file) {
+    List(req, ino, size, offset, file, false);
+}
+
+void OnReaddirplus(fuse_req_t req, fuse_ino_t ino, size_t size, off_t offset, fuse_file_info* file) {
+    List(req, ino, size, offset, file, true);
+}
+
+// Every listing carries the attributes (the kernel would otherwise choose per folder).
+void OnInit(void*, fuse_conn_info* connection) { connection->want &= ~FUSE_CAP_READDIRPLUS_AUTO; }
 
 void OnReleasedir(fuse_req_t req, fuse_ino_t ino, fuse_file_info* file) {
     const int error = StateOf(req).Admit(Kind::Releasedir, PathOf(req, ino));
@@ -391,7 +422,9 @@ fuse_lowlevel_ops Operations() {
     ops.release = OnRelease;
     ops.fsync = OnFsync;
     ops.opendir = OnOpendir;
+    ops.init = OnInit;
     ops.readdir = OnReaddir;
+    ops.readdirplus = OnReaddirplus;
     ops.releasedir = OnReleasedir;
     ops.statfs = OnStatfs;
     return ops;

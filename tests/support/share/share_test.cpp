@@ -14,8 +14,8 @@
 #include <random>
 #include <thread>
 
-#include "share_mounts.h"
-#include "simulated_share.h"
+#include "support/share/share_mounts.h"
+#include "support/share/simulated_share.h"
 #include "support/temp_dir.h"
 
 using testing_support::ShareOptions;

@@ -3,6 +3,7 @@
 // when this process dies (it watches a pipe from us) or after a lifetime. Where FUSE cannot be
 // had (no /dev/fuse, mounting refused), mounted() is false and the test skips with the reason:
 //
+//     #include "support/share/simulated_share.h"   (every native test program links it)
 //     SimulatedShare share(server.path().string());
 //     SKIP_WITHOUT_SHARE(share);
 //     share.GoDownAfter(0, "read:TABDEF/MODULOS.DAT");
