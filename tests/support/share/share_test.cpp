@@ -103,6 +103,21 @@ TEST_F(ShareTest, TheClientKeepsNamesAndAttributesForTheCacheTimeOnly) {
     }
 }
 
+// As an SMB listing, a listing carries sizes and times: the files it listed are known without
+// asking again, and many names come in one request.
+TEST_F(ShareTest, AListingTellsTheClientEveryFileItListed) {
+    for (int i = 0; i < 300; ++i) server.write("QOR7/MOD" + std::to_string(1000 + i) + ".EXE", std::string(i, 'x'));
+    SimulatedShare share(server.path().string(), ShareOptions{.delayMs = 0, .cacheSeconds = 60});
+    SKIP_WITHOUT_SHARE(share);
+    share.ResetCounters();
+    EXPECT_EQ(std::distance(fs::directory_iterator(share.path() + "/QOR7"), fs::directory_iterator()), 300);
+    for (int i = 0; i < 300; ++i)
+        EXPECT_EQ(fs::file_size(share.folder() + "QOR7/MOD" + std::to_string(1000 + i) + ".EXE"), static_cast<uintmax_t>(i));
+    std::map<std::string, int64_t> counters = share.Counters();
+    EXPECT_LE(counters["getattr"] + counters["lookup"], 2);  // the root and the folder themselves
+    EXPECT_LE(counters["readdir"], 10);
+}
+
 TEST_F(ShareTest, ReadsShareTheCappedBandwidth) {
     const std::string first = RandomBytes(2 * 1024 * 1024), second = RandomBytes(2 * 1024 * 1024 + 1);
     server.write("pacote1.bpl", first);
