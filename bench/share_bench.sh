@@ -21,6 +21,8 @@
 #   BENCH_CATALOGUE_LIMIT seconds a large catalogue's run may take before the larger ones are
 #                     left out (default 60: a cost that grows faster than the lines)
 #   BENCH_ONLY        a comma-separated subset of: masks,lines,catalogue,copy,fleet
+#   BENCH_OTHER_UPDATER the absolute path of another build of the updater (an earlier commit's,
+#                     say) whose copy is measured in the same rounds as this one's
 #   BENCH_BUILD_DIR   release build folder (default build-bench)
 # Linux only, and root or a user allowed to mount FUSE file systems. The real program ends every
 # process named like a suite module, so the measurements take the machine-wide lock
@@ -36,6 +38,7 @@ catalogue_limit=${BENCH_CATALOGUE_LIMIT:-60}
 only=${BENCH_ONLY:-masks,lines,catalogue,copy,fleet}
 build_dir=${BENCH_BUILD_DIR:-build-bench}
 lock_file=/tmp/atualiza-modules.lock
+source bench/bench_lib.sh
 wire_mbit=940   # a gigabit link's payload
 copy_mbit=1000  # the copy goal's cap
 
@@ -43,15 +46,7 @@ wanted() { [[ ",$only," == *",$1,"* ]]; }
 
 # --- Tools and build ---------------------------------------------------------------------------
 bash scripts/setup.sh
-extra=()
-[ -x /usr/bin/time ] || extra+=(time)
-command -v flock >/dev/null || extra+=(util-linux)
-if ((${#extra[@]})); then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${extra[@]}"
-fi
+bench_install /usr/bin/time:time flock:util-linux
 [ -e /dev/fuse ] || { echo "share_bench: /dev/fuse is missing: no share can be simulated here" >&2; exit 1; }
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DATUALIZA_TESTS=OFF >/dev/null
 cmake --build "$build_dir" -j2 --target AtualizaTerminalQOR7 share_sim >/dev/null
@@ -67,15 +62,15 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Serves $1 at $work/share with the read cap $2 (Mbit/s). The server ends by itself when this
-# script is gone (it watches a pipe that only this shell holds open) or after an hour.
+# Serves $1 at $work/share with the read cap $2 (Mbit/s) and share_sim's options that follow. The
+# server ends by itself when this script is gone (it watches a pipe that only this shell holds
+# open) or after an hour.
 mount_share() {
   mkdir -p "$work/share"
   rm -f "$work/watch"
   mkfifo "$work/watch"
   "$share_sim" mount "$1" "$work/share" --delay-ms "$delay_ms" --mbit "$2" --readahead-kb "$readahead_kb" \
-    --control "$work/control" \
-    --watch-fd 0 --lifetime 3600 < "$work/watch" > "$work/share.log" 2>&1 &
+    --control "$work/control" --watch-fd 0 --lifetime 3600 "${@:3}" < "$work/watch" > "$work/share.log" 2>&1 &
   share_pid=$!
   exec 8> "$work/watch"
   for _ in $(seq 200); do
@@ -135,35 +130,15 @@ make_packages() {
 # The module files of server folder $1, as they are, into terminal folder $2.
 copy_modules() { (cd "$1" && find . -maxdepth 1 -name 'MOD*' -print0 | xargs -0 cp -p -t "$2/"); }
 
-# --- Measuring -----------------------------------------------------------------------------------
-# Runs a command in folder $run_in, adds its wall time in seconds to times/<name> and its peak
-# memory (KiB) to rss/<name>; its output goes to out/<name>.{out,err}. A run that fails stops all.
+# --- Measuring (measure, median, peak_mib, calc: bench_lib.sh) ------------------------------------
 mkdir -p "$work/times" "$work/rss" "$work/out"
-measure() {
-  local name=$1 start end
-  shift
-  start=$EPOCHREALTIME
-  (cd "${run_in:-.}" && exec /usr/bin/time -f %M -o "$work/rss.last" "$@") \
-    > "$work/out/$name.out" 2> "$work/out/$name.err" ||
-    { echo "share_bench: '$name' failed:" >&2; cat "$work/out/$name.err" >&2; exit 1; }
-  end=$EPOCHREALTIME
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }' >> "$work/times/$name"
-  tail -1 "$work/rss.last" >> "$work/rss/$name"
-}
-# One headless run of the updater in terminal folder $2. The main module it starts must be gone
-# before the next run, which would otherwise meet it while it ends.
+# One headless run of the updater ($3, or the one just built) in terminal folder $2.
 measure_updater() {
   local -x ATUALIZA_UI=headless DISPLAY=
-  run_in=$2 measure "$1" ./AtualizaTerminalQOR7
-  for _ in $(seq 250); do
-    grep -qx 'QOR7.exe' /proc/[0-9]*/comm 2>/dev/null || break
-    sleep 0.02
-  done
+  run_in=$2 measure "$1" "${3:-./AtualizaTerminalQOR7}"
+  wait_main_module_gone
 }
 note() { echo "$2" >> "$work/times/$1"; }
-median() { sort -g "$work/times/$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-peak_mib() { sort -g "$work/rss/$1" | tail -1 | awk '{ printf "%.1f", $1 / 1024 }'; }
-calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 load() { cut -d' ' -f1-3 /proc/loadavg; }
 
 echo "share_bench: waiting for $lock_file" >&2
@@ -238,7 +213,7 @@ if wanted catalogue; then
   make_terminal "$work/big/term" "$work/big/QOR7"
   copy_modules "$work/big/QOR7" "$work/big/term"
   mv "$work/big/QOR7/TABDEF/MODULOS.DAT" "$work/big/all.dat"
-  say "== 3. Catalogues on a local folder, one line in five naming a file the server lacks (medians of $catalogue_runs)"
+  say "== 3. Catalogues on a local folder, one line in five naming a file the server lacks (medians)"
   too_long=
   for n in 10000 50000 100000; do
     if [ -n "$too_long" ]; then
@@ -255,8 +230,8 @@ if wanted catalogue; then
       fi
     done
     seconds=$(calc "$(median "big_$n") - 0.5" 3)
-    say "$(printf '  %6d lines: %7.3f s less the timer, %6.3f s per 10k lines, peak memory %s MiB' "$n" "$seconds" \
-      "$(calc "$seconds * 10000 / $n" 3)" "$(peak_mib "big_$n")")"
+    say "$(printf '  %6d lines: %7.3f s less the timer, %6.3f s per 10k lines, peak memory %s MiB (%d runs)' "$n" \
+      "$seconds" "$(calc "$seconds * 10000 / $n" 3)" "$(peak_mib "big_$n")" "$(wc -l < "$work/times/big_$n")")"
   done
   say "  (goal at 100k: <= 3 s with the timer, <= 32 MiB; linear: the same seconds per 10k lines)"
 fi
@@ -281,6 +256,14 @@ if wanted copy; then
     measure_updater copy "$work/copy/term"
     note copy_bytes "$(counter read_bytes)"
     cmp -s "$work/copy/QOR7/$big" "$work/copy/term/$big" || { echo "share_bench: the copy differs" >&2; exit 1; }
+    if [ -n "${BENCH_OTHER_UPDATER:-}" ]; then
+      rm -f "$work/copy/term/$big"
+      sync
+      sleep 0.5
+      forget_share
+      measure_updater copy_other "$work/copy/term" "$BENCH_OTHER_UPDATER"
+      cmp -s "$work/copy/QOR7/$big" "$work/copy/term/$big" || { echo "share_bench: the other copy differs" >&2; exit 1; }
+    fi
     sync
     sleep 0.5
     forget_share
@@ -295,6 +278,11 @@ if wanted copy; then
   say "$(printf '  cp + sync: %.3f s; ratio cp+sync/copy %s  (goal >= 0.90); %s MiB read from the share per copy' \
     "$(median cp_sync)" "$(calc "$(median cp_sync) / $copy")" "$(calc "$(median copy_bytes) / 1048576")")"
   say "  peak memory of the copying run: $(peak_mib copy) MiB"
+  if [ -n "${BENCH_OTHER_UPDATER:-}" ]; then
+    other=$(calc "$(median copy_other) - $(median copy_nothing)" 3)
+    say "$(printf '  %s: the copy %.3f s; ratio cp+sync/copy %s; peak memory %s MiB' "$BENCH_OTHER_UPDATER" "$other" \
+      "$(calc "$(median cp_sync) / $other")" "$(peak_mib copy_other)")"
+  fi
 fi
 
 # --- 5. Many terminals at once against one share ------------------------------------------------
@@ -304,7 +292,7 @@ if wanted fleet; then
   make_catalogue "$work/fleet/QOR7" 1
   make_packages "$work/fleet/QOR7" 'pkFrota%02dQ.bpl' "$packages" "$package_mib"
   for ((t = 1; t <= terminals; t++)); do make_terminal "$work/fleet/t$t" "$work/share/QOR7"; done
-  mount_share "$work/fleet" "$wire_mbit"
+  mount_share "$work/fleet" "$wire_mbit" --uncached 1  # terminals are separate machines: no shared cache
   forget_share
   reset_counters
   start=$EPOCHREALTIME
@@ -326,6 +314,7 @@ if wanted fleet; then
   done
   floor=$(calc "$terminals * $packages * $package_mib * 1048576 * 8 / ($wire_mbit * 1000000)" 3)
   say "== 5. $terminals terminals started at once, each copying $packages packages of $package_mib MiB, $wire_mbit Mbit/s"
+  say "  (no client cache: each terminal reads its own bytes, as separate machines do)"
   say "  runs that did not exit 0: $failed; files not equal to the server's: $wrong (of $((terminals * packages)))"
   say "$(printf '  total %.3f s against the transfer floor %.3f s: ratio %s; %s MiB read from the share' "$total" \
     "$floor" "$(calc "$total / $floor")" "$(calc "$fleet_bytes / 1048576")")"

@@ -253,6 +253,7 @@ void OnOpen(fuse_req_t req, fuse_ino_t ino, fuse_file_info* file) {
     const int fd = ::open(ProcPath(InodeOf(req, ino).fd).c_str(), (file->flags & ~O_NOFOLLOW) | O_CLOEXEC);
     if (fd == -1) return (void)fuse_reply_err(req, errno);
     file->fh = static_cast<uint64_t>(fd);
+    file->direct_io = StateOf(req).settings().uncached;
     if (fuse_reply_open(req, file) != 0) ::close(fd);
 }
 
@@ -266,6 +267,7 @@ void OnCreate(fuse_req_t req, fuse_ino_t parent, const char* name, mode_t mode, 
         return (void)fuse_reply_err(req, error);
     }
     file->fh = static_cast<uint64_t>(fd);
+    file->direct_io = StateOf(req).settings().uncached;
     if (fuse_reply_create(req, &entry, file) != 0) ::close(fd);
 }
 

@@ -1,6 +1,6 @@
 // share_sim: a folder served as a network share would be, for tests and benchmarks.
 //   share_sim mount SOURCE MOUNTPOINT [--delay-ms 0.5] [--mbit 0] [--cache-s 1] [--readahead-kb 8192]
-//                   [--control SOCKET] [--watch-fd N] [--ready-fd N] [--lifetime SECONDS]
+//                   [--uncached 1] [--control SOCKET] [--watch-fd N] [--ready-fd N] [--lifetime SECONDS]
 //   share_sim ctl SOCKET COMMAND...     (ping, counters, reset, eio, down, up, stall, clear, quit)
 //   share_sim sweep                     (unmounts the shares whose serving process is gone)
 #include <signal.h>
@@ -21,8 +21,8 @@ namespace {
 
 const char* const kUsage =
     "usage: share_sim mount SOURCE MOUNTPOINT [--delay-ms MS] [--mbit MBIT] [--cache-s SECONDS]\n"
-    "                 [--readahead-kb KB] [--control SOCKET] [--watch-fd N] [--ready-fd N]\n"
-    "                 [--lifetime SECONDS]\n"
+    "                 [--readahead-kb KB] [--uncached 1] [--control SOCKET] [--watch-fd N]\n"
+    "                 [--ready-fd N] [--lifetime SECONDS]\n"
     "       share_sim ctl SOCKET COMMAND...\n"
     "       share_sim sweep\n";
 
@@ -44,6 +44,7 @@ bool ParseMount(int argc, char** argv, MountArguments& out) {
         else if (option == "--mbit") out.settings.readBitsPerSecond = value * 1e6;
         else if (option == "--cache-s") out.settings.cacheSeconds = value;
         else if (option == "--readahead-kb") out.settings.readAheadKb = static_cast<unsigned>(value);
+        else if (option == "--uncached") out.settings.uncached = value != 0;
         else if (option == "--control") out.control = argv[i + 1];
         else if (option == "--watch-fd") out.watchFd = std::atoi(argv[i + 1]);
         else if (option == "--ready-fd") out.readyFd = std::atoi(argv[i + 1]);

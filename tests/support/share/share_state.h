@@ -29,6 +29,9 @@ struct Settings {
     // The client's read-ahead window: the Linux SMB client reads ahead twice its 4 MiB read size,
     // in requests of 1 MiB here (FUSE's largest). 0: the kernel's own for FUSE (128 KiB).
     unsigned readAheadKb = 8192;
+    // Nothing read is kept by the client: every reader fetches its own bytes, as terminals on
+    // separate machines do (one machine's readers would otherwise share its page cache).
+    bool uncached = false;
 };
 
 // Which requests a fault concerns: a kind (or any), on a path (or any), relative to the share's

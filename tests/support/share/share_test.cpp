@@ -133,6 +133,19 @@ TEST_F(ShareTest, ReadsShareTheCappedBandwidth) {
     EXPECT_GE(seconds, 4.0 * 1024 * 1024 * 8 / 80e6);
 }
 
+// Terminals are separate machines: uncached, readers of one file at once each fetch every byte.
+TEST_F(ShareTest, UncachedEveryReaderFetchesItsOwnBytes) {
+    const std::string package = RandomBytes(3 * 1024 * 1024);
+    server.write("pacote.bpl", package);
+    SimulatedShare share(server.path().string(), ShareOptions{.delayMs = 1, .uncached = true});
+    SKIP_WITHOUT_SHARE(share);
+    std::vector<std::future<std::pair<std::string, int>>> readers;
+    for (int i = 0; i < 4; ++i)
+        readers.push_back(std::async(std::launch::async, [&] { return ReadAll(share.folder() + "pacote.bpl"); }));
+    for (auto& reader : readers) EXPECT_EQ(reader.get(), std::make_pair(package, 0));
+    EXPECT_EQ(share.Counters()["read_bytes"], 4 * static_cast<int64_t>(package.size()));
+}
+
 TEST_F(ShareTest, WritesRenamesAndDeletesReachTheFolder) {
     server.write("TERMINAIS/caixa1.txt", "antigo");
     SimulatedShare share(server.path().string(), ShareOptions{.delayMs = 0});

@@ -89,7 +89,8 @@ void SimulatedShare::Start(const std::string& source, const ShareOptions& option
     const std::vector<std::string> arguments = {
         ATUALIZA_SHARE_SIM, "mount", source, mountPoint_, "--delay-ms", Number(options.delayMs), "--mbit",
         Number(options.mbit), "--cache-s", Number(options.cacheSeconds),
-        "--readahead-kb", Number(options.readAheadKb), "--control", control_, "--watch-fd", "0",
+        "--readahead-kb", Number(options.readAheadKb),
+        "--uncached", options.uncached ? "1" : "0", "--control", control_, "--watch-fd", "0",
         "--ready-fd", "3", "--lifetime", Number(options.lifetimeSeconds)};
     std::vector<char*> argv;
     for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));

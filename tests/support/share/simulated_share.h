@@ -24,6 +24,7 @@ struct ShareOptions {
     double mbit = 0;           // read bandwidth in Mbit/s shared by every reader; 0: not capped
     double cacheSeconds = 1;   // entries and attributes kept by the client, as the SMB client does
     unsigned readAheadKb = 8192;  // the client's read-ahead window (0: the kernel's own)
+    bool uncached = false;        // nothing read is kept: every reader fetches its own bytes
     double lifetimeSeconds = 900;  // the serving program ends by itself after this
 };
 
