@@ -132,10 +132,10 @@ copy_modules() { (cd "$1" && find . -maxdepth 1 -name 'MOD*' -print0 | xargs -0 
 
 # --- Measuring (measure, median, peak_mib, calc: bench_lib.sh) ------------------------------------
 mkdir -p "$work/times" "$work/rss" "$work/out"
-# One headless run of the updater ($3, or the one just built) in terminal folder $2.
+# One headless run of the updater in terminal folder $2.
 measure_updater() {
   local -x ATUALIZA_UI=headless DISPLAY=
-  run_in=$2 measure "$1" "${3:-./AtualizaTerminalQOR7}"
+  run_in=$2 measure "$1" ./AtualizaTerminalQOR7
   wait_main_module_gone
 }
 note() { echo "$2" >> "$work/times/$1"; }
@@ -244,6 +244,10 @@ if wanted copy; then
   make_packages "$work/copy/QOR7" 'pkModulos%dQ.bpl' 1 256
   make_terminal "$work/copy/term" "$work/share/QOR7"
   cp -p "$work/copy/QOR7"/MOD* "$work/copy/QOR7/$big" "$work/copy/term/"
+  if [ -n "${BENCH_OTHER_UPDATER:-}" ]; then  # the updater's folder is its program folder: one of its own
+    cp -a "$work/copy/term" "$work/copy/other"
+    cp "$BENCH_OTHER_UPDATER" "$work/copy/other/AtualizaTerminalQOR7"
+  fi
   mount_share "$work/copy" "$copy_mbit"
   for ((round = 1; round <= runs; round++)); do
     forget_share
@@ -257,12 +261,14 @@ if wanted copy; then
     note copy_bytes "$(counter read_bytes)"
     cmp -s "$work/copy/QOR7/$big" "$work/copy/term/$big" || { echo "share_bench: the copy differs" >&2; exit 1; }
     if [ -n "${BENCH_OTHER_UPDATER:-}" ]; then
-      rm -f "$work/copy/term/$big"
+      forget_share
+      measure_updater copy_other_nothing "$work/copy/other"
+      rm -f "$work/copy/other/$big"
       sync
       sleep 0.5
       forget_share
-      measure_updater copy_other "$work/copy/term" "$BENCH_OTHER_UPDATER"
-      cmp -s "$work/copy/QOR7/$big" "$work/copy/term/$big" || { echo "share_bench: the other copy differs" >&2; exit 1; }
+      measure_updater copy_other "$work/copy/other"
+      cmp -s "$work/copy/QOR7/$big" "$work/copy/other/$big" || { echo "share_bench: the other copy differs" >&2; exit 1; }
     fi
     sync
     sleep 0.5
@@ -279,7 +285,7 @@ if wanted copy; then
     "$(median cp_sync)" "$(calc "$(median cp_sync) / $copy")" "$(calc "$(median copy_bytes) / 1048576")")"
   say "  peak memory of the copying run: $(peak_mib copy) MiB"
   if [ -n "${BENCH_OTHER_UPDATER:-}" ]; then
-    other=$(calc "$(median copy_other) - $(median copy_nothing)" 3)
+    other=$(calc "$(median copy_other) - $(median copy_other_nothing)" 3)
     say "$(printf '  %s: the copy %.3f s; ratio cp+sync/copy %s; peak memory %s MiB' "$BENCH_OTHER_UPDATER" "$other" \
       "$(calc "$(median cp_sync) / $other")" "$(peak_mib copy_other)")"
   fi
