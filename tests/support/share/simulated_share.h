@@ -55,7 +55,7 @@ public:
     void ClearFaults();
 
     // Requests by kind since the mount or the last reset, with "requests" (all answered ones),
-    // "read_bytes" and "write_bytes".
+    // "read_bytes" and "write_bytes". A close's "release" may come just after the close returned.
     std::map<std::string, int64_t> Counters();
     void ResetCounters();
 
