@@ -19,20 +19,11 @@ module_mib=${BENCH_MODULE_MIB:-256}
 lines=${BENCH_LINES:-2000}
 build_dir=${BENCH_BUILD_DIR:-build-bench}
 lock_file=/tmp/atualiza-modules.lock
+source bench/bench_lib.sh
 
 # --- Tools and build ---------------------------------------------------------------------------
 bash scripts/setup.sh
-extra=()
-command -v rsync >/dev/null || extra+=(rsync)
-[ -x /usr/bin/time ] || extra+=(time)
-command -v strace >/dev/null || extra+=(strace)
-command -v flock >/dev/null || extra+=(util-linux)
-if ((${#extra[@]})); then
-  sudo_cmd=()
-  [ "$(id -u)" -eq 0 ] || sudo_cmd=(sudo)
-  "${sudo_cmd[@]}" apt-get update -q
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -q --no-install-recommends "${extra[@]}"
-fi
+bench_install rsync:rsync /usr/bin/time:time strace:strace flock:util-linux
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DATUALIZA_TESTS=OFF >/dev/null
 cmake --build "$build_dir" -j2 --target AtualizaTerminalQOR7 copy_bench >/dev/null
 updater="$root/$build_dir/src/AtualizaTerminalQOR7"
@@ -68,35 +59,14 @@ printf '[QOR]\r\nServidor=servidor\r\nDiretorio_Servidor=%s/\r\nCaminho_Base_Dad
 rsync -rt "$server/" "$mirror/"
 sync
 
-# --- Measuring ---------------------------------------------------------------------------------
-# Runs a command (in the folder $run_in, when set), adds its wall time in seconds to times/<name>
-# and its peak memory (KiB) to rss/<name>; its output goes to out/<name>.{out,err}.
-measure() {
-  local name=$1 start end
-  shift
-  start=$EPOCHREALTIME
-  (cd "${run_in:-.}" && exec /usr/bin/time -f %M -o "$work/rss.last" "$@") \
-    > "$work/out/$name.out" 2> "$work/out/$name.err" ||
-    { echo "run_bench: '$name' failed:" >&2; cat "$work/out/$name.err" >&2; exit 1; }
-  end=$EPOCHREALTIME
-  awk -v a="$start" -v b="$end" 'BEGIN { printf "%.6f\n", b - a }' >> "$work/times/$name"
-  tail -1 "$work/rss.last" >> "$work/rss/$name"
-}
-# One run of the updater in the terminal, headless or with windows on the Xvfb display. The main
-# module it starts must be gone (reaped) before the next run: a next run would end it, and might
-# meet it as a process that cannot be ended.
+# --- Measuring (measure, median, peak_mib, calc: bench_lib.sh) ----------------------------------
+# One run of the updater in the terminal, headless or with windows on the Xvfb display.
 measure_updater() {
   local -x ATUALIZA_UI=headless DISPLAY=
   [ "$2" = gui ] && ATUALIZA_UI=gui DISPLAY=$display
   run_in=$terminal measure "$1" ./AtualizaTerminalQOR7
-  for _ in $(seq 250); do
-    grep -qx 'QOR7.exe' /proc/[0-9]*/comm 2>/dev/null || break
-    sleep 0.02
-  done
+  wait_main_module_gone
 }
-median() { sort -g "$work/times/$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-peak_mib() { sort -g "$work/rss/$1" | tail -1 | awk '{ printf "%.1f", $1 / 1024 }'; }
-calc() { awk "BEGIN { printf \"%.${2:-2}f\", $1 }"; }
 
 # Before a copying run: the package is missing on the terminal. Before a reference: its target is gone.
 # Both with every earlier write on the disk and a moment for the disk to take the freed blocks

@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config libgtest-dev googletest libbenchmark-dev
           libfltk1.3-dev libx11-dev libxext-dev libxft-dev libxinerama-dev libxcursor-dev
           libxrender-dev libxfixes-dev libfontconfig1-dev libpng-dev xvfb xauth x11-apps
-          g++-mingw-w64-x86-64 wine64 fonts-dejavu-core clang libclang-rt-dev ntfs-3g unzip chromium)
+          g++-mingw-w64-x86-64 wine64 fonts-dejavu-core clang libclang-rt-dev ntfs-3g unzip chromium
+          fuse3 libfuse3-dev)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -157,9 +157,10 @@ private:
     bool FFlushBeforeReplace = true;
     std::optional<TFxCopiedFile> FLastCopied;
     bool FFinishing = true;  // the copy in hand has had every time, attribute and permission given
-    // Bytes a copy moves per system call (a whole number of blocks), and how much written data
-    // makes it start the disk's write-back. Measured on 256 MiB (bench/run_bench.sh).
-    static constexpr int64_t kCopyStepBytes = 256 * 1024;
+    // Bytes a copy moves per system call (a whole number of blocks; a read of a share's size),
+    // and how much written data makes it start the disk's write-back. Measured on 256 MiB
+    // (bench/run_bench.sh, bench/share_bench.sh).
+    static constexpr int64_t kCopyStepBytes = platform::kCopyReadBytes;
     static constexpr int64_t kFlushStartBytes = 4 * 1024 * 1024;
     // Destination folders already cleared of killed copies' temporaries (upper-cased).
     std::set<std::string> FSweptFolders;

@@ -58,6 +58,12 @@ struct FileIdentity {
     bool operator==(const FileIdentity&) const = default;
 };
 
+// How many bytes a copy asks of its source at a time: one request as large as a share's client
+// serves (1 to 8 MiB), so that the wire does not wait between small ones. Not larger: a read of
+// 4 MiB left a Linux client with a small read-ahead idle while it was written (0.86 of cp + sync
+// against 1.05, bench/share_bench.sh), and the buffer is memory the copy holds.
+inline constexpr int64_t kCopyReadBytes = 1024 * 1024;
+
 // How far one step of a copy between two open files got.
 struct Transfer {
     int64_t read = 0;     // bytes taken from the source: 0 at its end, -1 when reading failed

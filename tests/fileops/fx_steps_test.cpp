@@ -7,6 +7,7 @@
 #include <random>
 
 #include "fx_fixture.h"
+#include "platform/forwarding_file_system.h"
 
 using namespace fileops;
 using namespace fx_testing;
@@ -14,6 +15,38 @@ using namespace fx_testing;
 namespace {
 
 enum class Fault { None, ShortWrite, FailedRead, Abort };
+
+// The sizes that a copy's source was asked for, read by read.
+class ReadSizes : public platform::ForwardingFileSystem {
+public:
+    using ForwardingFileSystem::ForwardingFileSystem;
+    std::unique_ptr<platform::File> openRead(const std::string& path) override {
+        std::unique_ptr<platform::File> file = ForwardingFileSystem::openRead(path);
+        return file ? std::make_unique<Recording>(std::move(file), asked) : nullptr;
+    }
+    std::shared_ptr<std::vector<int64_t>> asked = std::make_shared<std::vector<int64_t>>();
+
+private:
+    class Recording : public platform::File {
+    public:
+        Recording(std::unique_ptr<platform::File> inner, std::shared_ptr<std::vector<int64_t>> asked)
+            : inner_(std::move(inner)), asked_(std::move(asked)) {}
+        int64_t read(void* buffer, int64_t count) override {
+            asked_->push_back(count);
+            return inner_->read(buffer, count);
+        }
+        int64_t write(const void* buffer, int64_t count) override { return inner_->write(buffer, count); }
+        bool flush() override { return inner_->flush(); }
+        std::optional<uint32_t> lastWriteDos() override { return inner_->lastWriteDos(); }
+        bool setLastWriteDos(uint32_t dosTime) override { return inner_->setLastWriteDos(dosTime); }
+        std::optional<platform::FileStamp> stamp() override { return inner_->stamp(); }
+        bool setLastWrite(int64_t fileTime) override { return inner_->setLastWrite(fileTime); }
+
+    private:
+        std::unique_ptr<platform::File> inner_;
+        std::shared_ptr<std::vector<int64_t>> asked_;
+    };
+};
 
 // The events of a copy of `size` bytes in blocks of `block` that stops after `blocks` blocks.
 Events Model(int64_t size, int64_t block, int64_t blocks) {
@@ -72,7 +105,8 @@ protected:
 
 TEST_F(StepsTest, EventsAreThoseOfACopyBlockByBlockOnEveryPath) {
     std::vector<std::pair<int64_t, int32_t>> cases = {{3000, 1}};  // sizes at the block and step edges
-    for (int64_t size : {0, 1, 8191, 8192, 8193, 262143, 262144, 262145, 1060921}) cases.emplace_back(size, 8192);
+    for (int64_t size : {0, 1, 8191, 8192, 8193, 262143, 262144, 262145, 1060921, 4194303, 4194304, 4194305, 9437187})
+        cases.emplace_back(size, 8192);
     for (int i = 0; i < 12; ++i) cases.emplace_back(Pick(0, 1400000), std::array{8192, 1000, 12288, 300000}[i % 4]);
     for (const auto& [size, block] : cases) {
         const std::string content = Content(size);
@@ -95,11 +129,24 @@ TEST_F(StepsTest, AFaultOrAnAbortAtAnyBlockEndsTheEventsThere) {
         const auto fault = static_cast<Fault>(1 + i % 3);
         // The fault layer places its faults by 8 KiB block; an Abort comes after any block size.
         const int32_t block = fault == Fault::Abort && i % 2 ? static_cast<int32_t>(Pick(1000, 70000)) : 8192;
-        const std::string content = Content(Pick(1, 900000));
+        const std::string content = Content(Pick(1, i % 4 ? 900000 : 9000000));  // some over several steps
         const int64_t faultBlock = Pick(1, (static_cast<int64_t>(content.size()) + block - 1) / block + 1);
         auto files = std::make_shared<testing_support::FaultyFileSystem>(native);
         if (fault == Fault::ShortWrite) files->ShortWriteAtBlock(static_cast<int>(faultBlock));
         if (fault == Fault::FailedRead) files->FailReadAtBlock(static_cast<int>(faultBlock));
         Check(files, Write("src.bin", content), content, block, fault, faultBlock);
+    }
+}
+
+// A share serves a read of 1 to 8 MiB in one request: smaller reads leave the wire idle between
+// them, larger ones only cost memory. The events stay those of 8 KiB blocks.
+TEST_F(StepsTest, ReadsTheSourceInRequestsOfAShareSizeWithEventsPerBlock) {
+    const std::string content = Content(10 * 1024 * 1024 + 12345);
+    auto files = std::make_shared<ReadSizes>(native);
+    Check(files, Write("src.bin", content), content, 8192);
+    ASSERT_FALSE(files->asked->empty());
+    for (int64_t count : *files->asked) {
+        EXPECT_GE(count, 1 << 20);
+        EXPECT_LE(count, 8 << 20);
     }
 }

@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <memory>
 
 #include "platform/posix/file_info.h"
 #include "platform/posix/paths.h"
@@ -63,13 +64,13 @@ bool writeAll(int fd, const char* data, ssize_t count) {
 }
 
 bool copyByReading(int from, int to, uint64_t& copied) {
-    char buffer[1 << 16];
+    const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyReadBytes);
     for (;;) {
-        ssize_t got = ::read(from, buffer, sizeof buffer);
+        ssize_t got = ::read(from, buffer.get(), kCopyReadBytes);
         if (got < 0 && errno == EINTR) continue;
         if (got < 0) return false;
         if (got == 0) return true;
-        if (!writeAll(to, buffer, got)) return false;
+        if (!writeAll(to, buffer.get(), got)) return false;
         copied += static_cast<uint64_t>(got);
     }
 }
