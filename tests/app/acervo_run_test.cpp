@@ -65,7 +65,8 @@ TEST_F(RecordRun, AFileCopiedHalfPublishedIsCopiedAgainOnceThePublisherSetsItsTi
     Publish("QOR7.EXE", std::string(1024, 'a'), {2024, 6, 1, 9, 0, 0});
     RunUpdate();
     EXPECT_EQ(TerminalText("QOR7.EXE"), std::string(1024, 'a'));
-    const acervo::Entrada* entry = Record().Procura("qor7.exe");
+    const acervo::Acervo record = Record();
+    const acervo::Entrada* entry = record.Procura("qor7.exe");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->servidor, machine.files->stampOf(serverFolder + "QOR7.EXE"));
 }
