@@ -99,14 +99,14 @@ void OnWindowClose(Fl_Widget* window, void* data) {
     if (outcome.kind != BoxKind::Confirmation) Answered(window, outcome, Answer::OK);
 }
 
-struct ButtonSpec {
+struct BoxButton {
     const char* label;
     Fl_Callback* callback;
     bool isDefault;
 };
 
 // In the user's language, as a Portuguese Windows labels its own boxes.
-std::vector<ButtonSpec> ButtonsFor(BoxKind kind) {
+std::vector<BoxButton> ButtonsFor(BoxKind kind) {
     if (kind == BoxKind::Confirmation) return {{"Sim", OnYes, true}, {"Não", OnNo, false}};
     return {{"OK", OnOk, true}};
 }
@@ -159,9 +159,9 @@ Answer ShowFltkBox(BoxKind kind, const std::string& title, const std::string& te
         textWidth = kMaxTextWidth;
         fl_measure(shown.c_str(), textWidth, textHeight, 0);
     }
-    const std::vector<ButtonSpec> specs = ButtonsFor(kind);
+    const std::vector<BoxButton> buttons = ButtonsFor(kind);
     int buttonsWidth = -kButtonGap;
-    for (const ButtonSpec& spec : specs) buttonsWidth += ButtonWidth(spec.label) + kButtonGap;
+    for (const BoxButton& choice : buttons) buttonsWidth += ButtonWidth(choice.label) + kButtonGap;
 
     const int textLeft = kMargin + (HasIcon(kind) ? kIconSide + kIconGap : 0);
     const int bodyHeight = std::max(textHeight, HasIcon(kind) ? kIconSide : 0);
@@ -176,11 +176,11 @@ Answer ShowFltkBox(BoxKind kind, const std::string& title, const std::string& te
     new BoxText(textLeft, kMargin, textWidth, bodyHeight, shown, font);
     int x = (width - buttonsWidth) / 2;  // centred, as Windows places them
     const int y = height - kMargin - kButtonHeight;
-    for (const ButtonSpec& spec : specs) {
-        Fl_Button* button = spec.isDefault ? new Fl_Return_Button(x, y, ButtonWidth(spec.label), kButtonHeight)
-                                           : new Fl_Button(x, y, ButtonWidth(spec.label), kButtonHeight);
-        button->label(spec.label);
-        button->callback(spec.callback, &outcome);
+    for (const BoxButton& choice : buttons) {
+        Fl_Button* button = choice.isDefault ? new Fl_Return_Button(x, y, ButtonWidth(choice.label), kButtonHeight)
+                                           : new Fl_Button(x, y, ButtonWidth(choice.label), kButtonHeight);
+        button->label(choice.label);
+        button->callback(choice.callback, &outcome);
         x += button->w() + kButtonGap;
     }
     window.end();
