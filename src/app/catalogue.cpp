@@ -16,6 +16,8 @@ std::string ReadWhole(platform::FileSystem& files, const std::string& path) {
     const std::optional<platform::FileStamp> opened = file ? file->stamp() : std::nullopt;
     if (!opened) throw CatalogoError("Não foi possível abrir o catálogo de módulos: " + path);
     std::string bytes;
+    // Room for the whole file at once (within reason): a large catalogue is not copied as it grows.
+    bytes.reserve(static_cast<size_t>(std::min<uint64_t>(opened->size, uint64_t{64} << 20)));
     char buffer[8192];
     for (;;) {
         const int64_t got = file->read(buffer, sizeof buffer);
@@ -35,11 +37,14 @@ bool Contains(const std::string& text, std::string_view part) { return text.find
 
 std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::System& system,
                                          const std::string& path) {
-    const std::string bytes = ReadWhole(files, path);
     const std::string text =
-        platform::DecodeText(bytes, [&system](std::string_view ansi) { return system.decodeAnsi(ansi); });
+        platform::DecodeText(ReadWhole(files, path), [&system](std::string_view ansi) { return system.decodeAnsi(ansi); });
+    // Counted first: a catalogue of many lines is held once, not beside a list of views or spare room.
+    size_t count = 0;
+    platform::ForEachLine(text, [&count](std::string_view) { ++count; });
     std::vector<std::string> lines;
-    for (std::string_view line : platform::SplitLines(text)) lines.emplace_back(line);
+    lines.reserve(count);
+    platform::ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
 }
 

@@ -1,5 +1,8 @@
 #include "app/listagens.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "app/catalogue.h"
 #include "platform/text.h"
 
@@ -42,18 +45,36 @@ Listagens::Pasta& Listagens::Lista(const std::string& caminho) {
     if (std::optional<std::vector<platform::DirEntry>> entradas = files_.listFolder(caminho)) {
         pasta.lida = true;
         pasta.entradas = std::move(*entradas);
-        for (size_t i = 0; i < pasta.entradas.size(); ++i) {
-            pasta.exatos.emplace(pasta.entradas[i].name, i);
-            pasta.semCaixa.emplace(platform::upperAscii(pasta.entradas[i].name), i);
-        }
+        pasta.ordem.resize(pasta.entradas.size());
+        std::iota(pasta.ordem.begin(), pasta.ordem.end(), uint32_t{0});
+        std::sort(pasta.ordem.begin(), pasta.ordem.end(), [&pasta](uint32_t a, uint32_t b) {
+            return platform::folderOrder(pasta.entradas[a].name, pasta.entradas[b].name);
+        });
     }
     return pasta;
 }
 
-const platform::DirEntry* Listagens::Entrada(Pasta& pasta, const std::string& nome) const {
-    if (const auto exato = pasta.exatos.find(nome); exato != pasta.exatos.end()) return &pasta.entradas[exato->second];
-    const auto outraCaixa = pasta.semCaixa.find(platform::upperAscii(nome));
-    return outraCaixa == pasta.semCaixa.end() ? nullptr : &pasta.entradas[outraCaixa->second];
+void Listagens::Indexa(Pasta& pasta, uint32_t posicao) {
+    const std::string& nome = pasta.entradas[posicao].name;
+    const auto onde = std::upper_bound(pasta.ordem.begin(), pasta.ordem.end(), nome, [&pasta](const std::string& n, uint32_t i) {
+        return platform::folderOrder(n, pasta.entradas[i].name);
+    });
+    pasta.ordem.insert(onde, posicao);
+}
+
+// The name as written; else the first of its spellings in another letter case.
+const platform::DirEntry* Listagens::Entrada(const Pasta& pasta, const std::string& nome) {
+    const auto primeira = std::lower_bound(pasta.ordem.begin(), pasta.ordem.end(), nome, [&pasta](uint32_t i, const std::string& n) {
+        return platform::compareIgnoringAsciiCase(pasta.entradas[i].name, n) < 0;
+    });
+    const platform::DirEntry* outraCaixa = nullptr;
+    for (auto it = primeira; it != pasta.ordem.end(); ++it) {
+        const platform::DirEntry& entrada = pasta.entradas[*it];
+        if (!platform::equalsIgnoringAsciiCase(entrada.name, nome)) break;
+        if (entrada.name == nome) return &entrada;
+        if (!outraCaixa) outraCaixa = &entrada;
+    }
+    return outraCaixa;
 }
 
 std::optional<std::string> Listagens::PastaDe(const std::string& pasta, const std::vector<std::string>& partes,
@@ -108,14 +129,13 @@ void Listagens::Atualiza(const std::string& pasta, const std::string& nome) {
     }
     std::vector<platform::DirEntry> agora = files_.find(*onde + partes->back());
     if (agora.empty()) return;
-    const auto it = listada.exatos.find(agora.front().name);
-    if (it != listada.exatos.end()) {
-        listada.entradas[it->second] = agora.front();
+    const platform::DirEntry* antes = Entrada(listada, agora.front().name);
+    if (antes && antes->name == agora.front().name) {
+        listada.entradas[static_cast<size_t>(antes - listada.entradas.data())] = agora.front();
         return;
     }
     listada.entradas.push_back(agora.front());
-    listada.exatos.emplace(agora.front().name, listada.entradas.size() - 1);
-    listada.semCaixa.emplace(platform::upperAscii(agora.front().name), listada.entradas.size() - 1);
+    Indexa(listada, static_cast<uint32_t>(listada.entradas.size() - 1));
 }
 
 }  // namespace app

@@ -4,10 +4,10 @@
 // case ignored where the name is not there as written, sub-folders, links followed).
 #pragma once
 
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "acervo/acervo.h"
@@ -36,11 +36,13 @@ private:
     struct Pasta {
         bool lida = false;
         std::vector<platform::DirEntry> entradas;
-        std::unordered_map<std::string, size_t> exatos;     // name as written
-        std::unordered_map<std::string, size_t> semCaixa;   // upper-cased: the first of its spellings
+        // Positions in `entradas` in folder order (letter case ignored, then as written): a name
+        // is found as written or in any case without a second copy of the names.
+        std::vector<uint32_t> ordem;
     };
     Pasta& Lista(const std::string& caminho);
-    const platform::DirEntry* Entrada(Pasta& pasta, const std::string& nome) const;
+    static const platform::DirEntry* Entrada(const Pasta& pasta, const std::string& nome);
+    static void Indexa(Pasta& pasta, uint32_t posicao);
     // Where sub-folders lead: the folder that holds the last component; none when one is missing.
     std::optional<std::string> PastaDe(const std::string& pasta, const std::vector<std::string>& partes, bool& lida);
 

@@ -1,5 +1,6 @@
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace platform {
@@ -11,8 +12,26 @@ std::string upperAscii(std::string_view text) {
     return out;
 }
 
+namespace {
+unsigned char upperByte(char c) {
+    return static_cast<unsigned char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+}
+}  // namespace
+
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && upperAscii(a) == upperAscii(b);
+    return a.size() == b.size() && compareIgnoringAsciiCase(a, b) == 0;
+}
+
+int compareIgnoringAsciiCase(std::string_view a, std::string_view b) {
+    const size_t common = std::min(a.size(), b.size());
+    for (size_t i = 0; i < common; ++i)
+        if (upperByte(a[i]) != upperByte(b[i])) return upperByte(a[i]) < upperByte(b[i]) ? -1 : 1;
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+bool folderOrder(std::string_view a, std::string_view b) {
+    const int folded = compareIgnoringAsciiCase(a, b);
+    return folded != 0 ? folded < 0 : a < b;
 }
 
 std::string trimBlanks(std::string_view text) {

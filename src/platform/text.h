@@ -16,6 +16,10 @@ inline constexpr bool kColonIsDriveDelimiter = false;
 
 std::string upperAscii(std::string_view text);
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b);
+// Negative, zero or positive as upperAscii(a) sorts before, with or after upperAscii(b), copying nothing.
+int compareIgnoringAsciiCase(std::string_view a, std::string_view b);
+// The order an NTFS folder lists names in: ASCII case ignored, ties broken by the bytes themselves.
+bool folderOrder(std::string_view a, std::string_view b);
 
 // Removes every leading and trailing character with a code from 0 to 32.
 std::string trimBlanks(std::string_view text);

@@ -109,16 +109,26 @@ std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi) {
     return ansi(bytes);
 }
 
-std::vector<std::string_view> SplitLines(std::string_view text) {
-    std::vector<std::string_view> lines;
+std::string DecodeText(std::string&& bytes, const AnsiDecoder& ansi) {
+    const bool marked = startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
+    if (!marked && IsValidUtf8(bytes)) return std::move(bytes);
+    return DecodeText(std::string_view(bytes), ansi);
+}
+
+void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line) {
     size_t start = 0;
     for (size_t i = 0; i < text.size(); ++i) {
         if (text[i] != '\r' && text[i] != '\n') continue;
-        lines.push_back(text.substr(start, i - start));
+        line(text.substr(start, i - start));
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
         start = i + 1;
     }
-    if (start < text.size()) lines.push_back(text.substr(start));
+    if (start < text.size()) line(text.substr(start));
+}
+
+std::vector<std::string_view> SplitLines(std::string_view text) {
+    std::vector<std::string_view> lines;
+    ForEachLine(text, [&lines](std::string_view l) { lines.push_back(l); });
     return lines;
 }
 

@@ -23,8 +23,13 @@ bool IsValidUtf8(std::string_view bytes);
 // a mark is UTF-8 when all of it is valid UTF-8 (what current editors save), and goes whole
 // through `ansi` otherwise: a file is in one encoding, never read half in each.
 std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi = DecodeCp1252);
+// The same, taking over `bytes` when they are already the text (UTF-8 without a mark): a large
+// file is not held twice.
+std::string DecodeText(std::string&& bytes, const AnsiDecoder& ansi = DecodeCp1252);
 
 // Lines ended by CR LF, LF or a lone CR; a break at the very end adds no empty last line.
 std::vector<std::string_view> SplitLines(std::string_view text);
+// The same lines, each handed to `line` in turn.
+void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line);
 
 }  // namespace platform

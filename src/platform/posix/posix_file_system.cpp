@@ -43,27 +43,39 @@ std::optional<DirEntry> describeEntry(int dirFd, const std::string& name) {
 
 bool isDotEntry(const std::string& name) { return name == "." || name == ".."; }
 
-std::optional<std::vector<DirEntry>> listMatching(const std::string& folder, const std::string& namePattern) {
-    std::vector<DirEntry> found;
-    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
-    if (!dir) return std::nullopt;
+// The names of a folder that match, packed one after another with a NUL after each; none when
+// the folder cannot be read to its end (its missing names would pass for files it lacks).
+std::optional<std::string> matchingNames(DIR* dir, const std::string& namePattern) {
+    std::string names;
     for (;;) {
         errno = 0;
-        const dirent* item = ::readdir(dir.get());
-        if (!item) break;
-        std::string name = item->d_name;
-        if (isDotEntry(name) || !matchesPattern(namePattern, name)) continue;
+        const dirent* item = ::readdir(dir);
+        if (!item) return errno == 0 ? std::optional(std::move(names)) : std::nullopt;
+        const std::string_view name = item->d_name;
+        if (name == "." || name == ".." || !matchesPattern(namePattern, name)) continue;
+        names.append(name).push_back('\0');
+    }
+}
+
+std::optional<std::vector<DirEntry>> listMatching(const std::string& folder, const std::string& namePattern) {
+    std::unique_ptr<DIR, DirCloser> dir(::opendir(folder.c_str()));
+    if (!dir) return std::nullopt;
+    // Names first, then each entry looked at: the entries fill a list of the exact size, so a large
+    // folder costs its entries once, not the spare room of a growing list as well.
+    const std::optional<std::string> names = matchingNames(dir.get(), namePattern);
+    if (!names) return std::nullopt;
+    std::vector<DirEntry> found;
+    found.reserve(static_cast<size_t>(std::count(names->begin(), names->end(), '\0')));
+    for (size_t start = 0; start < names->size();) {
+        const size_t end = names->find('\0', start);
+        const std::string name = names->substr(start, end - start);
+        start = end + 1;
         if (auto entry = describeEntry(::dirfd(dir.get()), name)) found.push_back(std::move(*entry));
         // Gone meanwhile is fine; an entry that cannot be looked at (a share that stopped answering) is not.
         else if (errno != ENOENT) return std::nullopt;
     }
-    // A listing cut short is no listing: its missing names would pass for files the folder lacks.
-    if (errno != 0) return std::nullopt;
     // Folder order on Linux is hash order: report names sorted as an NTFS folder lists them.
-    std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) {
-        std::string ua = upperAscii(a.name), ub = upperAscii(b.name);
-        return ua != ub ? ua < ub : a.name < b.name;
-    });
+    std::sort(found.begin(), found.end(), [](const DirEntry& a, const DirEntry& b) { return folderOrder(a.name, b.name); });
     return found;
 }
 
