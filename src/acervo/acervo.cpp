@@ -28,8 +28,15 @@ const Entrada* Acervo::Procura(std::string_view nome) const {
 void Acervo::Registra(Entrada entrada) {
     std::string chave = Chave(entrada.nome);
     const auto it = entradas_.find(chave);
+    LembraExecucao(entrada.execucao);
     if (it != entradas_.end() && it->second == entrada) return;
     entradas_.insert_or_assign(std::move(chave), std::move(entrada));
+    alterado_ = true;
+}
+
+void Acervo::LembraExecucao(uint64_t execucao) {
+    if (execucao <= ultimaExecucao_) return;
+    ultimaExecucao_ = execucao;
     alterado_ = true;
 }
 

@@ -21,12 +21,22 @@ enum class Estado {
     Retido,      // the server version named was taken back on this terminal: not copied again
 };
 
+// What became of the version that the copy replaced on the terminal.
+enum class Anterior {
+    NaoGuardada,  // it could not be kept (or the record is older than keeping)
+    Nenhuma,      // the terminal lacked the file: nothing was replaced
+    Guardada,     // kept beside the program as the file's previous generation
+};
+
 struct Entrada {
     std::string nome;                   // as the catalogue names it, relative to the program folder
     platform::FileStamp servidor;       // the server file as the copy read it
     platform::FileStamp local;          // the terminal's file as the copy left it
     std::optional<uint64_t> conteudo;   // digest of the terminal's file, where one was taken
     Estado estado = Estado::Instalado;
+    uint64_t execucao = 0;              // the run that installed it (only runs that copy are counted)
+    Anterior anterior = Anterior::NaoGuardada;
+    platform::FileStamp versaoAnterior{};  // the kept previous generation, when anterior is Guardada
     bool operator==(const Entrada&) const = default;
 };
 
@@ -44,16 +54,22 @@ public:
     const Entrada* Vigente(std::string_view nome, const std::optional<platform::FileStamp>& local);
     // Any entry for `nome`, as recorded, without looking at the terminal.
     const Entrada* Procura(std::string_view nome) const;
+    // Keeps the entry; its run becomes the last run that copied anything when it is later.
     void Registra(Entrada entrada);
     void Esquece(std::string_view nome);
     std::vector<Entrada> Entradas() const;
     size_t Tamanho() const { return entradas_.size(); }
+    // The number of the last run that installed anything (0: none yet). It outlives the entries
+    // of that run, so that a later step back never mistakes an earlier run for the last one.
+    uint64_t UltimaExecucao() const { return ultimaExecucao_; }
+    void LembraExecucao(uint64_t execucao);
     // Whether anything changed since it was read: an unchanged record is not written again.
     bool Alterado() const { return alterado_; }
     void ComoLido() { alterado_ = false; }
 
 private:
     std::map<std::string, Entrada> entradas_;  // by Chave
+    uint64_t ultimaExecucao_ = 0;
     bool alterado_ = false;
 };
 

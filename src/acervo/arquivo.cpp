@@ -3,6 +3,8 @@
 #include <charconv>
 #include <memory>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "acervo/digest.h"
@@ -15,6 +17,7 @@ namespace {
 constexpr std::string_view kCabecalho =
     "# AtualizaTerminalQOR7: versões do servidor que este terminal recebeu. Não edite: o programa o refaz.\n";
 constexpr std::string_view kFim = "fim=";
+constexpr std::string_view kExecucoes = "execucoes=";
 
 std::string_view NomeEstado(Estado estado) {
     switch (estado) {
@@ -52,17 +55,38 @@ std::optional<platform::FileStamp> StampDoTexto(std::string_view texto) {
     return platform::FileStamp{*tamanho, *hora};
 }
 
+std::string AnteriorTexto(const Entrada& e) {
+    switch (e.anterior) {
+        case Anterior::Guardada: return StampTexto(e.versaoAnterior);
+        case Anterior::Nenhuma: return "novo";
+        case Anterior::NaoGuardada: break;
+    }
+    return "-";
+}
+
+// The previous generation as written; none when the text is none of the three forms.
+std::optional<std::pair<Anterior, platform::FileStamp>> AnteriorDoTexto(std::string_view texto) {
+    if (texto == "-") return std::pair{Anterior::NaoGuardada, platform::FileStamp{}};
+    if (texto == "novo") return std::pair{Anterior::Nenhuma, platform::FileStamp{}};
+    const auto stamp = StampDoTexto(texto);
+    if (!stamp) return std::nullopt;
+    return std::pair{Anterior::Guardada, *stamp};
+}
+
 std::string Linha(const Entrada& e) {
     return "servidor=" + StampTexto(e.servidor) + "\tlocal=" + StampTexto(e.local) +
            "\tconteudo=" + (e.conteudo ? DigestText(*e.conteudo) : std::string("-")) + "\testado=" +
-           std::string(NomeEstado(e.estado)) + "\tarquivo=" + e.nome + "\n";
+           std::string(NomeEstado(e.estado)) + "\texecucao=" + std::to_string(e.execucao) +
+           "\tanterior=" + AnteriorTexto(e) + "\tarquivo=" + e.nome + "\n";
 }
 
 // "chave=valor" fields split by tabs; "arquivo=" comes last and takes the rest of the line, so a
-// name may hold any character but a line break.
+// name may hold any character but a line break. Records written before versions were kept lack
+// "execucao" and "anterior": their entries belong to no run and kept nothing.
 std::optional<Entrada> EntradaDaLinha(std::string_view linha) {
     Entrada e;
     bool temServidor = false, temLocal = false, temConteudo = false, temEstado = false;
+    bool temExecucao = false, temAnterior = false;
     while (!linha.empty()) {
         const size_t igual = linha.find('=');
         if (igual == std::string_view::npos) return std::nullopt;
@@ -94,6 +118,16 @@ std::optional<Entrada> EntradaDaLinha(std::string_view linha) {
             if (!estado) return std::nullopt;
             e.estado = *estado;
             temEstado = true;
+        } else if (chave == "execucao" && !temExecucao) {
+            const auto execucao = Numero_<uint64_t>(valor);
+            if (!execucao) return std::nullopt;
+            e.execucao = *execucao;
+            temExecucao = true;
+        } else if (chave == "anterior" && !temAnterior) {
+            const auto anterior = AnteriorDoTexto(valor);
+            if (!anterior) return std::nullopt;
+            std::tie(e.anterior, e.versaoAnterior) = *anterior;
+            temAnterior = true;
         } else {
             return std::nullopt;
         }
@@ -121,7 +155,7 @@ std::optional<std::string> LeInteiro(platform::FileSystem& files, const std::str
 }  // namespace
 
 std::string Texto(const Acervo& acervo) {
-    std::string corpo(kCabecalho);
+    std::string corpo = std::string(kCabecalho) + std::string(kExecucoes) + std::to_string(acervo.UltimaExecucao()) + "\n";
     const std::vector<Entrada> entradas = acervo.Entradas();
     for (const Entrada& e : entradas) corpo += Linha(e);
     return corpo + Rodape(corpo, entradas.size());
@@ -136,7 +170,15 @@ Acervo DoTexto(std::string_view texto) {
     const std::string_view rodape = texto.substr(inicioRodape);
     Acervo acervo;
     size_t contadas = 0;
-    for (std::string_view resto = corpo.substr(kCabecalho.size()); !resto.empty();) {
+    std::string_view resto = corpo.substr(kCabecalho.size());
+    if (resto.starts_with(kExecucoes)) {
+        const size_t fim = resto.find('\n');
+        const auto execucao = Numero_<uint64_t>(resto.substr(kExecucoes.size(), fim - kExecucoes.size()));
+        if (!execucao) return {};
+        acervo.LembraExecucao(*execucao);
+        resto.remove_prefix(fim + 1);
+    }
+    while (!resto.empty()) {
         const size_t fim = resto.find('\n');
         const auto entrada = EntradaDaLinha(resto.substr(0, fim));
         if (!entrada) return {};

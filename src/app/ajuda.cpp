@@ -4,6 +4,7 @@
 #include "app/run_log.h"
 #include "build_info.h"
 #include "platform/text.h"
+#include "retorno/nomes.h"
 
 namespace app {
 
@@ -16,6 +17,7 @@ bool PedeAjuda(const std::string& argumento) {
 std::string TextoAjuda(const std::string& pastaPrograma) {
     const std::string ajuda = platform::kColonIsDriveDelimiter ? "--help, -h, /?" : "--help, -h    ";
     return "Uso: AtualizaTerminalQOR7 [F] [design]\n"
+           "     AtualizaTerminalQOR7 --voltar [F]\n"
            "     AtualizaTerminalQOR7 --terminais [PASTA] [--horas N]\n"
            "\n"
            "Atualiza os programas deste terminal a partir da pasta de programas do servidor\n"
@@ -27,6 +29,17 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "  design (2.º)      mostra antes a janela Package Information\n"
            "  " + ajuda + "    mostra esta ajuda e sai, sem tocar em nada\n"
            "  --version         mostra a versão e sai, sem tocar em nada\n"
+           "\n"
+           "Voltar à versão anterior (--voltar):\n"
+           "  Cada atualização guarda a versão que substituiu de cada arquivo, na pasta\n"
+           "  " + std::string(retorno::kPastaAnteriores) + " ao lado do programa (só a última).\n"
+           "  --voltar fecha os módulos, devolve a versão anterior de cada arquivo que a\n"
+           "  última atualização trocou (com a data que tinha), mostra o que voltou e inicia\n"
+           "  o módulo principal (com F, o HALDENMOR7.exe). Não precisa do servidor. As\n"
+           "  próximas atualizações não trazem de novo a versão desfeita; trazem o arquivo\n"
+           "  assim que o servidor tiver outra versão dele.\n"
+           "  Código de saída de --voltar (somados quando mais de um ocorre):\n" +
+           DescricaoCodigosVoltar() +
            "\n"
            "Estado de todos os terminais (para o administrador):\n"
            "  Crie a pasta TERMINAIS na pasta de programas do servidor: cada execução deixa\n"

@@ -17,6 +17,7 @@
 #include "fileops/fx_file_manager.h"
 #include "frota/estado.h"
 #include "platform/platform.h"
+#include "retorno/guarda.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 
@@ -59,8 +60,9 @@ public:
     void FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus Status);
 
     void ApagaAntigos(const std::string& Caminho);
-    // A file the clean-up would delete that stays: the record names it, it is as the copy left
-    // it, the server still holds that very version, and its bytes match the record's digest.
+    // A file the clean-up would delete that stays: the record names it, it is as the copy (or a
+    // step back) left it, the server still holds the version recorded, and its bytes match the
+    // record's digest.
     bool MantemVersaoDoServidor(const std::string& caminho, const platform::DirEntry& entrada);
     void ExcluirArq(const std::string& Caminho);
     int32_t KillTask(const std::string& ExeFileName);
@@ -119,6 +121,8 @@ private:
     // Starts the server program when the closing phase ended it, once per run, whatever the path.
     void ReiniciaServidor();
     void IniciaModulo(const std::string& arquivo, const std::string& aviso);
+    // The module the user asked for: HALDENMOR7.exe when argument 1 is "F", else QOR7.exe.
+    void IniciaModuloPedido();
     // Every program the run starts goes through here; a launch that raises shows `aviso`.
     void IniciaOuAvisa(const std::string& arquivo, const std::string& aviso);
     void MostraRelatorio();
@@ -133,6 +137,11 @@ private:
     // Notes in the record what the copy of `nome` left on the terminal.
     void AnotaNoAcervo(const std::string& nome, const std::string& destino);
     void GravaAcervo();
+    // The step back (voltar.cpp): --voltar's run, the held-back files of an update run, and
+    // what both tell the fleet's record.
+    void VoltaUltimaAtualizacao();
+    void AnotaRetidos();
+    void PreencheRetorno(frota::EstadoTerminal& estado) const;
     // The server's folder stopped answering at `linha`: the walk ends there and says so.
     void ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha);
     std::string PastaPrograma() const;
@@ -150,6 +159,12 @@ private:
     bool ModuloIniciado = false;
     // The record was read, so writing it keeps what it held.
     bool AcervoLido = false;
+    // This run's number in the record, and what keeps the versions its copies replace.
+    uint64_t NumeroExecucao = 0;
+    std::unique_ptr<retorno::Guarda> Anteriores;
+    // Files a step back holds on their earlier version (update run); what --voltar did.
+    std::vector<std::string> Retidos;
+    std::vector<std::string> Voltaram, NaoVoltaram;
     std::string PastaServidor;  // RetornaCaminho("EXE") of this run
     int Mantidos = 0;           // files the clean-up left in place, already current
     // The user's thousands separator, read once for the byte counters and the report.

@@ -13,6 +13,7 @@
 
 #include "platform/text.h"
 #include "process/cleanup.h"
+#include "retorno/nomes.h"
 #include "settings/retorna_caminho.h"
 
 namespace app {
@@ -27,6 +28,9 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
                      " linhas");
     Acervo = acervo::Le(*Plataforma.files, PastaPrograma());
     AcervoLido = true;
+    NumeroExecucao = Acervo.UltimaExecucao() + 1;
+    Anteriores = std::make_unique<retorno::Guarda>(Plataforma.files, PastaPrograma(),
+                                                   [this](const std::string& linha) { Registro.Escreve(linha); });
 }
 
 void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
@@ -48,14 +52,16 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         const LinhaDoCatalogo linha = ClassificaLinha(Memo1.Line(LinhaAtual));
         lbArquivo.Caption = linha.rotulo == linha.nome ? platform::pathForDisplay(linha.rotulo) : linha.rotulo;
         Aplicacao.ProcessMessages();
-        // A name that would write outside the program folder is treated like a file the server lacks.
-        if (NaListaDePulo(linha.nome) || !NomeSeguro(linha.nome)) continue;
+        // A name that would write outside the program folder, or among the kept versions, is
+        // treated like a file the server lacks.
+        if (NaListaDePulo(linha.nome) || !NomeSeguro(linha.nome) || retorno::NomeReservado(linha.nome)) continue;
         // Paths as the user reads them: both separators reach the same file.
         const std::string origem = platform::pathForDisplay(pastaServidor + linha.nome);
         const std::string destino = platform::pathForDisplay(pastaPrograma + linha.nome);
         const Decisao decisao = DecideCopia(*Pastas, Acervo, linha.nome, pastaServidor, pastaPrograma);
         if (!decisao.servidorLido) return ServidorNaoResponde(pastaServidor, linha);
         if (!decisao.copiar) continue;
+        Anteriores->Prepara(linha.nome);
         CopiaArquivo(origem, destino);
         AnotaNoAcervo(linha.nome, destino);
         Pastas->Atualiza(pastaPrograma, linha.nome);
@@ -108,13 +114,15 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
     const std::optional<fileops::TFxCopiedFile>& copiada = FxFileManager1.LastCopied();
     // A copy that failed left the old file, and the entry that described it, as they were.
     const bool instalou = copia.alternativa ? copia.atualizado : copiada.has_value();
+    const retorno::Guardado anterior = Anteriores->Conclui(nome, instalou);
     if (!instalou) return;
     const std::optional<platform::FileStamp> local = Plataforma.files->stampOf(destino);
     if (!local) {
         Acervo.Esquece(nome);
         return;
     }
-    acervo::Entrada entrada{nome, *local, *local, std::nullopt, acervo::Estado::Instalado};
+    acervo::Entrada entrada{nome, *local, *local, std::nullopt, acervo::Estado::Instalado, NumeroExecucao,
+                            anterior.anterior, anterior.versao};
     // The fallback copy gives the file the server's exact time: its version is the file's own.
     if (!copia.alternativa) {
         entrada.servidor = copiada->Source;
@@ -127,6 +135,7 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
 }
 
 void TFrmAtuModulo::GravaAcervo() {
+    if (Anteriores) Anteriores->Encerra();
     if (!AcervoLido || !Acervo.Alterado()) return;
     AcervoLido = false;  // once per run
     if (!acervo::Grava(*Plataforma.files, PastaPrograma(), Acervo))

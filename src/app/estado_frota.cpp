@@ -67,6 +67,7 @@ frota::EstadoTerminal TFrmAtuModulo::EstadoParaFrota(frota::Situacao situacao) {
     PreencheCopias(estado, Copias.Copias());
     estado.catalogoIncompleto = !CatalogoPercorrido;
     PreencheCatalogo(estado, *Plataforma.files, CaminhoCatalogo);
+    PreencheRetorno(estado);
     return estado;
 }
 

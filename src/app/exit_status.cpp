@@ -19,20 +19,40 @@ constexpr Condicao kCondicoes[] = {
 
 constexpr const char* kNormal = "atualização completa e módulo iniciado";
 
-}  // namespace
+constexpr Condicao kCondicoesVoltar[] = {
+    {SaidaCaminhoDeFalha, "erro inesperado: nada mais foi feito"},
+    {SaidaArquivoNaoAtualizado, "algum arquivo não pôde voltar à versão anterior (ficou como estava)"},
+    {SaidaLancamentoFalhou, "um programa não pôde ser iniciado"},
+    {SaidaOutraExecucao, "outra execução já trabalhava nesta pasta: esta não fez nada"},
+    {SaidaNadaAVoltar, "nada a voltar: nenhuma versão guardada, ou a última atualização já desfeita"},
+};
 
-std::string DescricaoCodigosDeSaida() {
-    std::string texto = "  0  " + std::string(kNormal) + "\n";
-    for (const Condicao& c : kCondicoes) texto += (c.bit < 10 ? "  " : " ") + std::to_string(c.bit) + "  " + c.texto + "\n";
+constexpr const char* kNormalVoltar = "a última atualização foi desfeita e o módulo iniciado";
+
+template <size_t N>
+std::string Descricao(const Condicao (&condicoes)[N], const char* normal) {
+    std::string texto = "  0  " + std::string(normal) + "\n";
+    for (const Condicao& c : condicoes) texto += (c.bit < 10 ? "  " : " ") + std::to_string(c.bit) + "  " + c.texto + "\n";
     return texto;
 }
 
-std::string SignificadoDoCodigo(int codigo) {
+template <size_t N>
+std::string Significado(const Condicao (&condicoes)[N], const char* normal, int codigo) {
     std::string texto;
-    for (const Condicao& c : kCondicoes)
+    for (const Condicao& c : condicoes)
         if (codigo & c.bit) texto += (texto.empty() ? "" : "; ") + std::string(c.texto);
-    return texto.empty() ? kNormal : texto;
+    return texto.empty() ? normal : texto;
 }
+
+}  // namespace
+
+std::string DescricaoCodigosDeSaida() { return Descricao(kCondicoes, kNormal); }
+
+std::string SignificadoDoCodigo(int codigo) { return Significado(kCondicoes, kNormal, codigo); }
+
+std::string DescricaoCodigosVoltar() { return Descricao(kCondicoesVoltar, kNormalVoltar); }
+
+std::string SignificadoDoCodigoVoltar(int codigo) { return Significado(kCondicoesVoltar, kNormalVoltar, codigo); }
 
 std::string DescricaoCodigosTerminais() {
     return "  0  todos os terminais em dia (ou atualizando agora)\n"

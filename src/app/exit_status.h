@@ -14,12 +14,18 @@ enum CodigoSaida : int {
     SaidaLancamentoFalhou = 4,     // a program could not be started
     SaidaOutraExecucao = 8,        // another run was updating this program folder: this one did nothing
     SaidaServidorNaoResponde = 16, // the server's folder stopped answering: part of the catalogue was not judged
+    SaidaNadaAVoltar = 32,         // --voltar found nothing to take back and changed nothing
 };
 
 // The table above for the usage text, one line per value.
 std::string DescricaoCodigosDeSaida();
 // What one exit status of a run means, its conditions joined ("atualização completa ..." for 0).
 std::string SignificadoDoCodigo(int codigo);
+
+// --voltar's own table: 2 there means a file that could not go back (it stays as it was), and
+// 4 and 8 add up as in a run.
+std::string DescricaoCodigosVoltar();
+std::string SignificadoDoCodigoVoltar(int codigo);
 
 // The exit status of --terminais, which reads the fleet's records and updates nothing.
 enum CodigoTerminais : int {

@@ -6,6 +6,7 @@
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "platform/text.h"
+#include "retorno/relato.h"
 #include "settings/configuracao.h"
 
 namespace app {
@@ -34,8 +35,10 @@ void TFrmAtuModulo::MostraRelatorio() {
     const std::string naoAtualizados = feedback::LinhasDeModulos(Copias.Copias(), false, SeparadorMilhar);
     const std::string texto = feedback::TextoRelatorio(ListaAtualizados, naoAtualizados);
     if (texto.empty()) return;
+    // Files held back by a step back are named only in a box the run shows anyway.
+    const std::string retidos = Retidos.empty() ? "" : "\r" + retorno::SecaoRetidos(Retidos);
     // Modules that stayed old are something the user must pass on to support.
-    Caixa(naoAtualizados.empty() ? ui::BoxKind::Information : ui::BoxKind::Warning, texto, ui::BoxLayout::Columns);
+    Caixa(naoAtualizados.empty() ? ui::BoxKind::Information : ui::BoxKind::Warning, texto + retidos, ui::BoxLayout::Columns);
 }
 
 ui::Answer TFrmAtuModulo::Caixa(ui::BoxKind kind, const std::string& texto, ui::BoxLayout layout) {

@@ -16,12 +16,19 @@ void ComecaPrograma() {
 }  // namespace
 
 void GuardaArgumentos(int argc, const char* const* argv) {
-    for (int i = 0; i < 2; ++i) argumentos[i] = i + 1 < argc && argv[i + 1] ? argv[i + 1] : "";
-    ComecaPrograma();
+    std::vector<std::string> lista;
+    for (int i = 0; i < argc; ++i) lista.emplace_back(argv[i] ? argv[i] : "");
+    GuardaArgumentos(lista);
 }
 
 void GuardaArgumentos(const std::vector<std::string>& lista) {
-    for (size_t i = 0; i < 2; ++i) argumentos[i] = i + 1 < lista.size() ? lista[i + 1] : "";
+    VoltarPedido = false;
+    std::vector<std::string> outros;
+    for (size_t i = 1; i < lista.size(); ++i) {
+        if (lista[i] == "--voltar") VoltarPedido = true;
+        else outros.push_back(lista[i]);
+    }
+    for (size_t i = 0; i < 2; ++i) argumentos[i] = i < outros.size() ? outros[i] : "";
     ComecaPrograma();
 }
 

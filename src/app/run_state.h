@@ -12,8 +12,10 @@ inline std::string ListaAtualizados;  // the updated-files report
 inline std::string ArqOrigem;         // server file of the copy in hand
 inline std::string ArqDestino;        // terminal file of the copy in hand
 inline bool ServidorAberto = false;   // the server program had to be ended
+inline bool VoltarPedido = false;     // --voltar: this run takes the last update back
 
-// Keeps the command line; arguments beyond the second are ignored.
+// Keeps the command line; arguments beyond the second are ignored. "--voltar", wherever it
+// stands, sets VoltarPedido and counts as no argument, so "F" still comes first.
 void GuardaArgumentos(int argc, const char* const* argv);
 // The same from the command line's arguments, the program's own name first.
 void GuardaArgumentos(const std::vector<std::string>& argumentos);

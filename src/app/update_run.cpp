@@ -9,6 +9,7 @@
 #include "process/cleanup.h"
 #include "process/fmx_utils.h"
 #include "process/modules.h"
+#include "retorno/apaga_guardando.h"
 #include "settings/retorna_caminho.h"
 
 namespace app {
@@ -65,6 +66,7 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
     // A process list that breaks leaves the modules as they are; the copies then tell which file
     // could not be replaced, and the user's module still starts.
     SemInterromper([this] { FechaModulos(); });
+    if (VoltarPedido) return VoltaUltimaAtualizacao();
     LinhaAtual = kNenhumaLinha;
     try {
         RegiaoProtegida();
@@ -117,10 +119,15 @@ void TFrmAtuModulo::RegiaoProtegida() {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }
     FaseCatalogo(pastaServidor);
+    AnotaRetidos();
     GravaAcervo();
     MostraRelatorio();
     ApagaMarcador();
     ReiniciaServidor();
+    IniciaModuloPedido();
+}
+
+void TFrmAtuModulo::IniciaModuloPedido() {
     if (ParamStr(1) == "F")
         IniciaModulo("HALDENMOR7.exe", kAvisoFrenteDeCaixa);
     else
@@ -213,7 +220,10 @@ int32_t TFrmAtuModulo::KillTask(const std::string& ExeFileName) {
 }
 
 void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
-    ArquivosRegistrados files(Plataforma.files, Registro);
+    // What it deletes is kept first, for the copy that brings the file back.
+    std::shared_ptr<platform::FileSystem> guardando = Plataforma.files;
+    if (Anteriores) guardando = std::make_shared<retorno::ApagaGuardando>(Plataforma.files, *Anteriores, PastaPrograma());
+    ArquivosRegistrados files(guardando, Registro);
     Mantidos = 0;
     process::ApagaAntigos(
         files, Caminho, [this](const std::string& texto) { Caixa(ui::BoxKind::Plain, platform::pathForDisplay(texto)); },
@@ -232,7 +242,8 @@ bool TFrmAtuModulo::MantemVersaoDoServidor(const std::string& caminho, const pla
     if (!Pastas || !entrada.lastWrite || !caminho.starts_with(pasta)) return false;
     const std::string nome = caminho.substr(pasta.size());
     const acervo::Entrada* registrada = Acervo.Vigente(nome, platform::FileStamp{entrada.size, *entrada.lastWrite});
-    if (!registrada || registrada->estado != acervo::Estado::Instalado || !registrada->conteudo) return false;
+    // A version that a step back restored stays too, while the server holds the one taken back.
+    if (!registrada || registrada->estado == acervo::Estado::Incompleto || !registrada->conteudo) return false;
     const Listagens::Resposta noServidor = Pastas->Procura(PastaServidor, nome);
     if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
     // Size and time can be kept by a change that the disk or a person made: the bytes decide.

@@ -33,6 +33,9 @@ public:
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override {
         return inner_->copyFile(from, to, failIfExists);
     }
+    bool linkFile(const std::string& existing, const std::string& link) override {
+        return inner_->linkFile(existing, link);
+    }
     bool copyPermissions(const std::string& from, const std::string& to) override {
         return inner_->copyPermissions(from, to);
     }

@@ -144,6 +144,13 @@ public:
     virtual bool deleteFile(const std::string& path) = 0;
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;     // target must not exist
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;  // atomically over a target
+    // A second name for an existing file on the same volume (a hard link): no byte is copied, and
+    // replacing either name later leaves the other one with the file. False when `link` exists or
+    // the file system refuses (another volume, FAT, no room for the name, a file held open).
+    virtual bool linkFile(const std::string& existing, const std::string& link) {
+        (void)existing, (void)link;
+        return false;
+    }
     virtual bool copyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
     // Gives `to` the access rights of `from` (the executable bit above all), keeping it writable.
     // Windows has nothing beyond the attributes to carry over.

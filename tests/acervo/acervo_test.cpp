@@ -55,6 +55,9 @@ acervo::Acervo Sample(std::mt19937& random, int entries) {
         e.local = {random() % 100000, static_cast<int64_t>(random())};
         if (i % 2) e.conteudo = (static_cast<uint64_t>(random()) << 32) | random();
         e.estado = static_cast<Estado>(i % 3);
+        e.execucao = 1 + i % 2;
+        e.anterior = static_cast<acervo::Anterior>(i % 3);
+        if (e.anterior == acervo::Anterior::Guardada) e.versaoAnterior = {random() % 1000, static_cast<int64_t>(random())};
         record.Registra(e);
     }
     return record;
@@ -66,7 +69,8 @@ TEST(AcervoFile, ReadsBackWhatItWroteAndAnyDamageReadsAsEmpty) {
         const acervo::Acervo record = Sample(random, entries);
         const std::string text = acervo::Texto(record);
         EXPECT_EQ(acervo::DoTexto(text).Entradas(), record.Entradas());
-    EXPECT_FALSE(acervo::DoTexto(text).Alterado());  // read as it was: nothing to write back
+        EXPECT_EQ(acervo::DoTexto(text).UltimaExecucao(), record.UltimaExecucao());
+        EXPECT_FALSE(acervo::DoTexto(text).Alterado());  // read as it was: nothing to write back
         // Cut anywhere (a disk that lost the end) or any byte changed: nothing of it is believed.
         for (size_t cut = 0; cut < text.size(); ++cut)
             ASSERT_EQ(acervo::DoTexto(text.substr(0, cut)).Tamanho(), 0u) << "cut at " << cut;
@@ -78,6 +82,21 @@ TEST(AcervoFile, ReadsBackWhatItWroteAndAnyDamageReadsAsEmpty) {
     }
     EXPECT_EQ(acervo::DoTexto("lixo\n").Tamanho(), 0u);
     EXPECT_EQ(acervo::DoTexto(std::string(300, '\n')).Tamanho(), 0u);
+}
+
+// A terminal's record from a build that kept no versions still speaks for its files, after an
+// upgrade: its entries belong to no run and kept nothing, so a step back finds nothing to take.
+TEST(AcervoFile, ARecordFromBeforeVersionsWereKeptStillReads) {
+    const std::string vazio = acervo::Texto(acervo::Acervo{});
+    const std::string corpo = vazio.substr(0, vazio.find('\n') + 1) +
+                              "servidor=10,1700000000\tlocal=10,1700000002\tconteudo=-\testado=instalado\tarquivo=QOR7.EXE\n";
+    const acervo::Acervo lido = acervo::DoTexto(corpo + "fim=1," + acervo::DigestText(acervo::DigestOf(corpo)) + "\n");
+    ASSERT_EQ(lido.Tamanho(), 1u);
+    const acervo::Entrada e = lido.Entradas()[0];
+    EXPECT_EQ(e.local, (platform::FileStamp{10, 1700000002}));
+    EXPECT_EQ(e.execucao, 0u);
+    EXPECT_EQ(e.anterior, acervo::Anterior::NaoGuardada);
+    EXPECT_EQ(lido.UltimaExecucao(), 0u);
 }
 
 TEST(AcervoFile, WrittenWholeOrNotAtAllAndAMissingRecordIsEmpty) {

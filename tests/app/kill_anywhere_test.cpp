@@ -1,8 +1,10 @@
 // The real program killed (SIGKILL, as a power cut ends it) at every moment of its copies where a
-// file changes: each step of data written, the time, the mode, the flush, the rename. After each kill
-// every file on the terminal is its old or its new version, whole and with that version's time;
-// one clean run then brings everything up to date and leaves no temporary behind. And a server
-// file rewritten in place, cut or grown while it is copied is never installed as a mixture.
+// file changes: each step of data written, the time, the mode, the flush, the link and the rename
+// that keep the old version, the rename. After each kill every file on the terminal is its old or
+// its new version, whole and with that version's time, and the kept versions are old ones; one
+// clean run then brings everything up to date and leaves no temporary behind. A step back killed
+// anywhere leaves every file old or new too, and the next one completes it. And a server file
+// rewritten in place, cut or grown while it is copied is never installed as a mixture.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -16,6 +18,7 @@
 #include "acervo/arquivo.h"
 #include "platform/dos_time.h"
 #include "platform/platform.h"
+#include "retorno/nomes.h"
 #include "run_fixture.h"
 #include "support/child_process.h"
 #include "support/syscall_stops.h"
@@ -87,8 +90,11 @@ protected:
     void Publish(const std::string& name, const Version& version) const { Put(ServerPath(name), version); }
 
     // The terminal as it was before any update; temporaries that earlier kills left stay.
+    // Every run starts from the same files, so that the calls a reference run made are the calls
+    // each later run makes (kept versions and their folders included).
     void ResetTerminal(int lane = 0) const {
         fs::remove(TerminalPath(std::string(acervo::kNomeArquivo), lane));
+        fs::remove_all(Kept(lane));
         for (const Module& module : modules) {
             if (module.old)
                 Put(TerminalPath(module.name, lane), *module.old);
@@ -114,13 +120,33 @@ protected:
         ExpectRecordTrue(when, lane);
     }
     // The record never claims a version the terminal does not hold: an entry that still matches
-    // the terminal's file names the server file as it is, and the file holds that file's bytes.
+    // the terminal's file names the server file as it is, and the file holds that file's bytes,
+    // or the old version when a step back took the server's one back.
     void ExpectRecordTrue(const std::string& when, int lane) const {
         for (const acervo::Entrada& entry : acervo::Le(*files, dir.folder() + TerminalName(lane) + "/").Entradas()) {
             const std::string path = TerminalPath(entry.nome, lane);
             if (files->stampOf(path) != entry.local) continue;  // no longer speaks for the file
             EXPECT_EQ(files->stampOf(ServerPath(entry.nome)), entry.servidor) << entry.nome << " " << when;
-            EXPECT_EQ(TerminalText(entry.nome, lane), dir.read("rede/servidor/QOR7/" + entry.nome)) << entry.nome << " " << when;
+            const std::string held = entry.estado == acervo::Estado::Retido ? Named(entry.nome)->old->content
+                                                                            : dir.read("rede/servidor/QOR7/" + entry.nome);
+            EXPECT_EQ(TerminalText(entry.nome, lane), held) << entry.nome << " " << when;
+        }
+    }
+    const Module* Named(const std::string& name) const {
+        for (const Module& module : modules)
+            if (module.name == name) return &module;
+        return nullptr;
+    }
+    fs::path Kept(int lane) const { return dir / TerminalName(lane) / std::string(retorno::kPastaAnteriores); }
+    // Whatever the kept folder holds, kept or pending, is a module's old version, whole.
+    void ExpectKeptOld(const std::string& when, int lane) const {
+        if (!fs::exists(Kept(lane))) return;
+        for (const auto& entry : fs::recursive_directory_iterator(Kept(lane))) {
+            if (!entry.is_regular_file()) continue;
+            const Module* module = Named(entry.path().filename().string());
+            ASSERT_TRUE(module && module->old) << entry.path() << " kept " << when;
+            EXPECT_EQ(dir.read(fs::relative(entry.path(), dir.path()).string()), module->old->content) << when;
+            EXPECT_EQ(files->lastWriteDos(entry.path().string()), platform::packDosDateTime(module->old->time)) << when;
         }
     }
     std::vector<std::string> Temporaries(int lane = 0) const {
@@ -165,7 +191,8 @@ TEST_F(KillAnywhere, EveryFileIsOldOrNewAfterEachKillAndOneCleanRunFinishesTheWo
     std::cout << "(killing the program at " << moments.size() << " moments)\n";
     std::map<std::string, int> ends;
     for (const auto& call : reference.calls) ++ends[call.name];
-    EXPECT_GE(ends["renameat2"] + ends["rename"], 4) << "every file ends with its rename";
+    EXPECT_GE(ends["renameat2"] + ends["rename"], 4 + 3) << "every file ends with its rename, and three are kept";
+    EXPECT_EQ(ends["link"] + ends["linkat"], 3) << "the three files the terminal had are kept";
 
     // Each lane traces its own program from its own thread (a tracer is a thread).
     auto killEvery = [&](int lane) {
@@ -173,15 +200,79 @@ TEST_F(KillAnywhere, EveryFileIsOldOrNewAfterEachKillAndOneCleanRunFinishesTheWo
             const CallMoment& moment = moments[m];
             ResetTerminal(lane);
             testing_support::RunTraced(Program(lane), Terminal(lane), {moment}, [](const CallMoment&) { return true; });
-            ExpectOldOrNew("after a kill " + std::string(moment.after ? "after " : "before ") +
-                               reference.calls[moment.index].name + " #" + std::to_string(moment.index),
-                           lane);
+            const std::string when = "after a kill " + std::string(moment.after ? "after " : "before ") +
+                                     reference.calls[moment.index].name + " #" + std::to_string(moment.index);
+            ExpectOldOrNew(when, lane);
+            ExpectKeptOld(when, lane);
         }
     };
     std::vector<std::thread> lanes;
     for (int lane = 0; lane < kLanes; ++lane) lanes.emplace_back(killEvery, lane);
     for (std::thread& lane : lanes) lane.join();
     for (int lane = 0; lane < kLanes; ++lane) ExpectCleanRunBringsEverythingNew(lane);
+}
+
+// Everything of a lane but the program, copied with its exact times (the record compares them).
+void CopyTree(const fs::path& from, const fs::path& to, const fs::path& skip) {
+    for (const auto& entry : fs::recursive_directory_iterator(from)) {
+        const fs::path target = to / fs::relative(entry.path(), from);
+        if (entry.path() == skip) continue;
+        if (entry.is_directory()) {
+            fs::create_directories(target);
+            continue;
+        }
+        fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+        fs::last_write_time(target, fs::last_write_time(entry.path()));
+    }
+}
+
+TEST_F(KillAnywhere, AStepBackKilledAnywhereLeavesEveryFileOldOrNewAndTheNextOneCompletesIt) {
+    if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
+    // Every step back starts from the terminal one whole update left.
+    ResetTerminal();
+    ASSERT_EQ(testing_support::RunAndWait(Program(), {}, Terminal(), 20, {Quiet()}).exitStatus, kWholeRun);
+    const fs::path updated = dir / "atualizado";
+    CopyTree(Terminal(), updated, Program());
+    auto restore = [&](int lane) {
+        for (const auto& entry : fs::directory_iterator(Terminal(lane)))
+            if (entry.path() != Program(lane)) fs::remove_all(entry.path());
+        CopyTree(updated, Terminal(lane), {});
+    };
+    const std::vector<std::string> voltar = {"--voltar"};
+    const testing_support::TracedRun reference = testing_support::RunTraced(Program(), Terminal(), {}, nullptr, 20, voltar);
+    ASSERT_EQ(reference.exitStatus, kWholeRun);  // restored; no QOR7.exe to start
+    auto expectTakenBack = [&](const std::string& when, int lane) {
+        for (const Module& module : modules) {
+            const Version& held = module.old ? *module.old : module.current;
+            EXPECT_EQ(TerminalText(module.name, lane), held.content) << module.name << " " << when;
+            EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name, lane)), platform::packDosDateTime(held.time)) << when;
+        }
+        EXPECT_FALSE(fs::exists(Kept(lane) / "pendentes") && !fs::is_empty(Kept(lane) / "pendentes")) << when;
+        ExpectRecordTrue(when, lane);
+    };
+    expectTakenBack("after a whole step back", 0);
+
+    std::vector<CallMoment> moments;
+    for (size_t i = 0; i < reference.calls.size(); ++i) moments.insert(moments.end(), {{i, false}, {i, true}});
+    std::cout << "(killing the step back at " << moments.size() << " moments)\n";
+    auto killEvery = [&](int lane) {
+        for (size_t m = static_cast<size_t>(lane); m < moments.size() && !HasFailure(); m += kLanes) {
+            const CallMoment& moment = moments[m];
+            restore(lane);
+            testing_support::RunTraced(Program(lane), Terminal(lane), {moment}, [](const CallMoment&) { return true; }, 20,
+                                       voltar);
+            const std::string when = "after a kill " + std::string(moment.after ? "after " : "before ") +
+                                     reference.calls[moment.index].name + " #" + std::to_string(moment.index);
+            ExpectOldOrNew(when, lane);
+            // The next step back completes the work, or finds it was done.
+            const auto again = testing_support::RunAndWait(Program(lane), voltar, Terminal(lane), 20, {Quiet()});
+            EXPECT_TRUE(again.exitStatus == kWholeRun || again.exitStatus == (kWholeRun | 32)) << when;
+            expectTakenBack(when + ", then a whole step back", lane);
+        }
+    };
+    std::vector<std::thread> lanes;
+    for (int lane = 0; lane < kLanes; ++lane) lanes.emplace_back(killEvery, lane);
+    for (std::thread& lane : lanes) lane.join();
 }
 
 // The index of the n-th call that writes data (a write, a kernel copy) into the `temporary`-th

@@ -23,6 +23,9 @@ acervo::Acervo Drawn(std::string_view data) {
         const uint64_t flags = Take(data, 1);
         if (flags & 1) e.conteudo = Take(data, 8);
         e.estado = static_cast<acervo::Estado>(flags % 3);
+        e.execucao = Take(data, flags & 2 ? 8 : 1);
+        e.anterior = static_cast<acervo::Anterior>(flags / 4 % 3);
+        if (e.anterior == acervo::Anterior::Guardada) e.versaoAnterior = {Take(data, 3), static_cast<int64_t>(Take(data, 4))};
         const size_t length = 1 + Take(data, 1) % 24;
         for (size_t i = 0; i < length && !data.empty(); ++i, data.remove_prefix(1))
             if (data.front() != '\n' && data.front() != '\r') e.nome += data.front();
@@ -40,12 +43,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const acervo::Acervo read = acervo::DoTexto(input);
     if (read.Tamanho() > 0) {
         const std::string again = acervo::Texto(read);
-        FUZZ_CHECK(acervo::DoTexto(again).Entradas() == read.Entradas(), fuzz::Visible(input));
+        const acervo::Acervo reread = acervo::DoTexto(again);
+        FUZZ_CHECK(reread.Entradas() == read.Entradas() && reread.UltimaExecucao() == read.UltimaExecucao(),
+                   fuzz::Visible(input));
     }
 
     const acervo::Acervo drawn = Drawn(input);
     const std::string text = acervo::Texto(drawn);
-    FUZZ_CHECK(acervo::DoTexto(text).Entradas() == drawn.Entradas(), fuzz::Visible(text));
+    const acervo::Acervo back = acervo::DoTexto(text);
+    FUZZ_CHECK(back.Entradas() == drawn.Entradas() && back.UltimaExecucao() == drawn.UltimaExecucao(), fuzz::Visible(text));
     if (drawn.Tamanho() > 0)
         for (size_t cut = 0; cut < text.size(); cut += 1 + cut / 16)
             FUZZ_CHECK(acervo::DoTexto(text.substr(0, cut)).Tamanho() == 0, "cut at " + std::to_string(cut));

@@ -177,6 +177,21 @@ TEST_F(PosixFileSystemTest, MoveNeverReplacesButReplaceDoes) {
     EXPECT_FALSE(files.moveFile(at("none"), at("d.txt")));
 }
 
+// A second name costs no copy and outlives the first being replaced; it never replaces a name.
+TEST_F(PosixFileSystemTest, ALinkIsASecondNameThatKeepsTheOldFileWhenTheFirstIsReplaced) {
+    dir.write("m.exe", "velho");
+    dir.write("outro", "outro");
+    EXPECT_TRUE(files.linkFile(windowsForm("m.exe"), at("M2.EXE")));
+    EXPECT_EQ(dir.read("M2.EXE"), "velho");
+    EXPECT_FALSE(files.linkFile(at("m.exe"), at("OUTRO")));  // an existing name, in any case
+    EXPECT_FALSE(files.linkFile(at("nenhum"), at("n2")));
+    EXPECT_EQ(dir.read("outro"), "outro");
+    dir.write("novo", "novo");
+    ASSERT_TRUE(files.replaceFile(at("novo"), at("m.exe")));
+    EXPECT_EQ(dir.read("m.exe"), "novo");
+    EXPECT_EQ(dir.read("M2.EXE"), "velho");
+}
+
 TEST_F(PosixFileSystemTest, ReplaceRefusesReadOnlyTargetAsWindowsDoes) {
     std::string a = dir.write("a.txt", "A");
     std::string b = dir.write("b.txt", "B");

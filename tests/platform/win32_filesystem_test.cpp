@@ -164,6 +164,21 @@ TEST_F(Win32FileSystemTest, FindMatchesWildcardsIgnoringCaseAndReportsKindsSizes
     }
 }
 
+// A second name costs no copy and outlives the first being replaced; it never replaces a name.
+TEST_F(Win32FileSystemTest, ALinkIsASecondNameThatKeepsTheOldFileWhenTheFirstIsReplaced) {
+    writeText(dir.at("m.exe"), "velho");
+    writeText(dir.at("outro"), "outro");
+    EXPECT_TRUE(files.linkFile(dir.at("m.exe"), dir.at("Ação.exe")));
+    EXPECT_EQ(readText(dir.at("Ação.exe")), "velho");
+    EXPECT_FALSE(files.linkFile(dir.at("m.exe"), dir.at("OUTRO")));
+    EXPECT_FALSE(files.linkFile(dir.at("nenhum"), dir.at("n2")));
+    EXPECT_EQ(readText(dir.at("outro")), "outro");
+    writeText(dir.at("novo"), "novo");
+    ASSERT_TRUE(files.replaceFile(dir.at("novo"), dir.at("m.exe")));
+    EXPECT_EQ(readText(dir.at("m.exe")), "novo");
+    EXPECT_EQ(readText(dir.at("Ação.exe")), "velho");
+}
+
 TEST_F(Win32FileSystemTest, NamesOutsideAsciiSurviveTheRoundTrip) {
     const std::string name = "Configuração ñ €.ini";
     writeText(dir.at(name), "abc");

@@ -20,6 +20,7 @@ public:
         std::optional<int> endReadAt;
         bool discardWrites = false;
         bool refuseTimes = false;
+        bool diskFull = false;
         std::shared_ptr<int64_t> discarded;
         std::shared_ptr<int> flushes;
     };
@@ -46,6 +47,7 @@ public:
         return got;
     }
     int64_t write(const void* buffer, int64_t count) override {
+        if (faults_.diskFull) return count > 0 ? -1 : 0;
         if (faults_.shortWriteAt) {
             const int64_t start = BlockStart(*faults_.shortWriteAt);
             if (start >= writtenAt_ && start < writtenAt_ + count) {
@@ -97,7 +99,7 @@ bool FaultyFileSystem::replaceFile(const std::string& from, const std::string& t
 
 bool FaultyFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     // The platform's copy gives its file the source's time itself: refused there, it fails whole.
-    if (IsLocked(to) || unreadable_.count(Key(from)) || refuseTimes_) return false;
+    if (IsLocked(to) || unreadable_.count(Key(from)) || refuseTimes_ || diskFull_) return false;
     return inner_->copyFile(from, to, failIfExists);
 }
 
@@ -109,7 +111,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::openRead(const std::string& pa
     if (unreadable_.count(Key(path))) return nullptr;
     std::unique_ptr<platform::File> file = inner_->openRead(path);
     if (!file) return nullptr;
-    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, endReadAt_, false, false, discarded_, flushes_});
+    return std::make_unique<FaultyFile>(std::move(file), FaultyFile::Faults{std::nullopt, failReadAt_, endReadAt_, false, false, false, discarded_, flushes_});
 }
 
 std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::string& path) {
@@ -117,7 +119,7 @@ std::unique_ptr<platform::File> FaultyFileSystem::createExclusive(const std::str
     std::unique_ptr<platform::File> file = inner_->createExclusive(path);
     if (!file) return nullptr;
     return std::make_unique<FaultyFile>(std::move(file),
-                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, std::nullopt, discardWrites_, refuseTimes_, discarded_, flushes_});
+                                        FaultyFile::Faults{shortWriteAt_, std::nullopt, std::nullopt, discardWrites_, refuseTimes_, diskFull_, discarded_, flushes_});
 }
 
 }  // namespace testing_support

@@ -37,6 +37,11 @@ public:
     // As on a folder mounted for another user: created files refuse a time, and the copies'
     // temporaries refuse attributes and permissions.
     void RefuseTimesAndModes() { refuseTimes_ = true; }
+    // linkFile is refused, as on another volume, on FAT, or a name that finds no room.
+    void RefuseLinks() { refuseLinks_ = true; }
+    // A full disk: no free space, no new name (link, folder, copy), and created files store
+    // nothing. Files already there can still be renamed and removed.
+    void FillDisk() { diskFull_ = refuseLinks_ = true; freeSpace_ = 0; }
 
     int64_t BytesDiscarded() const { return *discarded_; }
     int FlushCalls() const { return *flushes_; }
@@ -57,7 +62,10 @@ public:
     std::optional<platform::FileIdentity> folderIdentity(const std::string& path) override {
         return inner_->folderIdentity(path);
     }
-    bool createDirectory(const std::string& path) override { return inner_->createDirectory(path); }
+    bool createDirectory(const std::string& path) override { return !diskFull_ && inner_->createDirectory(path); }
+    bool linkFile(const std::string& existing, const std::string& link) override {
+        return !refuseLinks_ && inner_->linkFile(existing, link);
+    }
     bool deleteFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
@@ -72,7 +80,7 @@ public:
     }
     std::unique_ptr<platform::File> createExclusive(const std::string& path) override;
     bool appendToFile(const std::string& path, std::string_view bytes) override {
-        return inner_->appendToFile(path, bytes);
+        return !diskFull_ && inner_->appendToFile(path, bytes);
     }
     platform::LockResult lockExclusive(const std::string& path) override { return inner_->lockExclusive(path); }
 
@@ -90,6 +98,8 @@ private:
     std::set<std::string> locked_;
     bool discardWrites_ = false;
     bool refuseTimes_ = false;
+    bool refuseLinks_ = false;
+    bool diskFull_ = false;
     // Shared with the open files, which may outlive a call.
     std::shared_ptr<int64_t> discarded_ = std::make_shared<int64_t>(0);
     std::shared_ptr<int> flushes_ = std::make_shared<int>(0);

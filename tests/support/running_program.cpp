@@ -19,12 +19,16 @@ namespace fs = std::filesystem;
 
 #ifdef _WIN32
 
-RunningProgram::RunningProgram(const std::string& path) {
+bool RunningProgram::CopyProgram(const std::string& path) {
     wchar_t self[MAX_PATH];
-    if (!GetModuleFileNameW(nullptr, self, MAX_PATH)) return;
-    const fs::path program = pathFromUtf8(path);
     std::error_code error;
-    if (!fs::copy_file(self, program, fs::copy_options::overwrite_existing, error)) return;
+    return GetModuleFileNameW(nullptr, self, MAX_PATH) &&
+           fs::copy_file(self, pathFromUtf8(path), fs::copy_options::overwrite_existing, error);
+}
+
+RunningProgram::RunningProgram(const std::string& path, Start start) {
+    if (start == CopyFirst && !CopyProgram(path)) return;
+    const fs::path program = pathFromUtf8(path);
     std::wstring command = L"\"" + program.wstring() + L"\" --gtest_list_tests";
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
@@ -50,10 +54,15 @@ bool RunningProgram::running() const {
 
 #else
 
-RunningProgram::RunningProgram(const std::string& path) {
+bool RunningProgram::CopyProgram(const std::string& path) {
     std::error_code error;
-    if (!fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing, error)) return;
+    if (!fs::copy_file("/bin/sleep", path, fs::copy_options::overwrite_existing, error)) return false;
     fs::permissions(path, fs::perms::owner_all, error);
+    return !error;
+}
+
+RunningProgram::RunningProgram(const std::string& path, Start start) {
+    if (start == CopyFirst && !CopyProgram(path)) return;
     std::string program = path, seconds = "60";
     char* argv[] = {program.data(), seconds.data(), nullptr};
     pid_t pid = 0;

@@ -10,8 +10,12 @@ namespace testing_support {
 
 class RunningProgram {
 public:
-    // Copies the program to `path` (UTF-8) and starts it from there; see started().
-    explicit RunningProgram(const std::string& path);
+    enum Start { CopyFirst, AsItIs };
+    // Copies the program to `path` (UTF-8), unless it is there already, and starts it from
+    // there; see started().
+    explicit RunningProgram(const std::string& path, Start start = CopyFirst);
+    // Puts a copy of the program at `path`, ready to be started.
+    static bool CopyProgram(const std::string& path);
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
     RunningProgram& operator=(const RunningProgram&) = delete;

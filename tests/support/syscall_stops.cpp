@@ -28,6 +28,8 @@ const std::map<long, std::string> kFileCalls = {
     {SYS_fchmodat, "fchmodat"},   {SYS_rename, "rename"},               {SYS_renameat, "renameat"},
     {SYS_renameat2, "renameat2"}, {SYS_link, "link"},                   {SYS_linkat, "linkat"},
     {SYS_open, "open"},           {SYS_openat, "openat"},               {SYS_creat, "creat"},
+    {SYS_unlink, "unlink"},       {SYS_unlinkat, "unlinkat"},           {SYS_mkdir, "mkdir"},
+    {SYS_mkdirat, "mkdirat"},
 };
 
 std::string readString(pid_t pid, unsigned long long address) {
@@ -74,12 +76,14 @@ std::vector<std::string> tracedEnvironment() {
     return variables;
 }
 
-pid_t startTraced(const std::string& program, const std::string& folder) {
+pid_t startTraced(const std::string& program, const std::string& folder, std::vector<std::string> arguments) {
     std::vector<std::string> variables = tracedEnvironment();
     std::vector<char*> environment;
     for (std::string& variable : variables) environment.push_back(variable.data());
     environment.push_back(nullptr);
-    char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (std::string& argument : arguments) argv.push_back(argument.data());
+    argv.push_back(nullptr);
     const pid_t pid = fork();
     if (pid != 0) return pid;
     ptrace(PTRACE_TRACEME, 0, nullptr, nullptr);
@@ -87,7 +91,7 @@ pid_t startTraced(const std::string& program, const std::string& folder) {
     dup2(null, 1);
     dup2(null, 2);
     if (chdir(folder.c_str()) != 0) _exit(127);
-    execve(program.c_str(), argv, environment.data());
+    execve(program.c_str(), argv.data(), environment.data());
     _exit(127);
 }
 
@@ -104,9 +108,10 @@ bool CanTraceSystemCalls() {
 }
 
 TracedRun RunTraced(const std::string& program, const std::string& folder, const std::vector<CallMoment>& stops,
-                    const std::function<bool(const CallMoment&)>& atStop, double timeoutSeconds) {
+                    const std::function<bool(const CallMoment&)>& atStop, double timeoutSeconds,
+                    const std::vector<std::string>& arguments) {
     TracedRun run;
-    const pid_t pid = startTraced(program, folder);
+    const pid_t pid = startTraced(program, folder, arguments);
     int status = 0;
     if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFSTOPPED(status)) return run;  // stopped at its exec
     ptrace(PTRACE_SETOPTIONS, pid, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
@@ -156,7 +161,7 @@ namespace testing_support {
 bool CanTraceSystemCalls() { return false; }
 
 TracedRun RunTraced(const std::string&, const std::string&, const std::vector<CallMoment>&,
-                    const std::function<bool(const CallMoment&)>&, double) {
+                    const std::function<bool(const CallMoment&)>&, double, const std::vector<std::string>&) {
     return {};
 }
 

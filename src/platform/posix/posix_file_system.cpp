@@ -220,6 +220,11 @@ bool PosixFileSystem::replaceFile(const std::string& from, const std::string& to
     return moveReplacing(resolvePath(from), resolvePath(to));
 }
 
+bool PosixFileSystem::linkFile(const std::string& existing, const std::string& link) {
+    // The link itself, when `existing` is a symbolic one: the name keeps what it named.
+    return ::link(resolvePath(existing).c_str(), resolvePath(link).c_str()) == 0;
+}
+
 bool PosixFileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     return copyFileSafely(resolvePath(from), resolvePath(to), failIfExists);
 }

@@ -147,6 +147,10 @@ bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to
     return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
+    return CreateHardLinkW(toWide(link).c_str(), toWide(existing).c_str(), nullptr) != 0;
+}
+
 bool Win32FileSystem::copyFile(const std::string& from, const std::string& to, bool failIfExists) {
     // CopyFileW refuses to copy a file onto itself; our copy through a temporary would not notice.
     const auto source = identityOf(from, 0), target = identityOf(to, 0);
