@@ -64,7 +64,7 @@ protected:
     }
 
     // Terminals that are killed side by side: most of a run is the wait for its first timer tick.
-    static constexpr int kLanes = 4;
+    static constexpr int kLanes = 8;
     // A whole run here copies everything and then finds no QOR7.exe to start: exit status 4.
     static constexpr int kWholeRun = 4;
     static std::string TerminalName(int lane) { return "estacao/terminal" + std::to_string(lane); }
