@@ -6,12 +6,9 @@
 # A finding's input is kept in build-fuzz/findings/<name>/ to be replayed: build-fuzz/tests/fuzz/fuzz_<name> <file>
 #   FUZZ_TARGETS="a b"  only these targets (default: every tests/fuzz/*.cpp but the support)
 #   FUZZ_JOBS=n         targets run side by side (default 1)
-# With --build-only in place of the seconds it builds the targets and runs none.
 set -uo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-build_only=false
-[ "$seconds" = --build-only ] && build_only=true
 build_dir=${FUZZ_BUILD_DIR:-build-fuzz}
 jobs=${FUZZ_JOBS:-1}
 
@@ -20,7 +17,6 @@ source scripts/build-lock.sh
 CC=clang CXX=clang++ in_build_folder "$build_dir" cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DATUALIZA_FUZZ=ON \
   -DATUALIZA_TESTS=OFF -DATUALIZA_BENCH=OFF -DATUALIZA_FLTK=OFF >/dev/null || exit 1
 in_build_folder "$build_dir" cmake --build "$build_dir" -j2 --target fuzz_targets || exit 1
-$build_only && exit 0
 
 targets=${FUZZ_TARGETS:-$(ls tests/fuzz/*.cpp | xargs -n1 basename | sed 's/\.cpp$//' | grep -vx fuzz_support)}
 scratch=$(mktemp -d)

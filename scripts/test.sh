@@ -34,12 +34,11 @@ run_suite() {
 # A suite's count for the summary: its line, then each failure with what explains it.
 summary_of() { echo "$1" | grep -v '^  skipped: '; }
 
-# Temporary files, and the background builds while they run, go with the script however it ends.
+# Temporary files, and the background build while it runs, go with the script however it ends.
 temporaries=()
-windows_build= fuzz_build=
+windows_build=
 cleanup() {
-  # Each background build is a session of its own: its compilers end with it.
-  for session in $windows_build $fuzz_build; do kill -- -"$session" 2>/dev/null || true; done
+  [ -z "$windows_build" ] || kill -- -"$windows_build" 2>/dev/null || true
   rm -rf "${temporaries[@]}"
 }
 trap cleanup EXIT
@@ -50,6 +49,7 @@ bash scripts/build.sh || exit 1
 # program's timer, one at a time): the Windows build is made meanwhile, and its suite runs later.
 windows_build_log=$(mktemp)
 temporaries+=("$windows_build_log")
+# A session of its own, so that the build's compilers end with it if this script is cut short.
 BUILD_DIR="$win_build_dir" setsid bash scripts/build-windows.sh </dev/null >"$windows_build_log" 2>&1 &
 windows_build=$!
 
@@ -59,10 +59,6 @@ run_suite "$build_dir" native native || status=1
 sanitized="sanitizers (address, undefined): not run (build failed)"
 if BUILD_DIR="$asan_build_dir" bash scripts/build.sh -DCMAKE_BUILD_TYPE=Sanitize -DATUALIZA_SANITIZE=ON \
                                                   -DATUALIZA_BENCH=OFF; then
-  # That suite waits as the native one does: the fuzz targets are built meanwhile (the fuzz run
-  # at the end waits for the build folder, and shows any error of its build again).
-  setsid bash scripts/fuzz.sh --build-only </dev/null >/dev/null 2>&1 &
-  fuzz_build=$!
   ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions="$PWD/tests/lsan.supp":print_suppressions=0 \
   UBSAN_OPTIONS=print_stacktrace=1 \
     run_suite "$asan_build_dir" "sanitizers (address, undefined)" sanitized || status=1
@@ -105,8 +101,6 @@ fuzz_log=$(mktemp)
 temporaries+=("$fuzz_log")
 FUZZ_JOBS=2 bash scripts/fuzz.sh "${FUZZ_SECONDS:-4}" 2>&1 | tee "$fuzz_log"
 [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
-[ -z "$fuzz_build" ] || wait "$fuzz_build"
-fuzz_build=
 fuzzing=$(grep '^fuzzing: ' "$fuzz_log" || echo "fuzzing: not run (build failed)")
 
 echo
