@@ -1,6 +1,8 @@
 #include "platform/text_decoding.h"
 
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "platform/platform.h"
 #include "platform/text.h"
@@ -101,18 +103,26 @@ bool IsValidUtf8(std::string_view bytes) {
     return true;
 }
 
-std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi) {
+namespace {
+
+// The text of a file that starts with a byte-order mark; none without one.
+std::optional<std::string> DecodeMarked(std::string_view bytes) {
     if (startsWith(bytes, "\xEF\xBB\xBF")) return DecodeUtf8OrCp1252(bytes.substr(3));
     if (startsWith(bytes, "\xFF\xFE")) return decodeUtf16(bytes.substr(2), false);
     if (startsWith(bytes, "\xFE\xFF")) return decodeUtf16(bytes.substr(2), true);
-    if (IsValidUtf8(bytes)) return std::string(bytes);
-    return ansi(bytes);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string DecodeText(std::string_view bytes, const AnsiDecoder& ansi) {
+    if (std::optional<std::string> marked = DecodeMarked(bytes)) return std::move(*marked);
+    return IsValidUtf8(bytes) ? std::string(bytes) : ansi(bytes);
 }
 
 std::string DecodeText(std::string&& bytes, const AnsiDecoder& ansi) {
-    const bool marked = startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE") || startsWith(bytes, "\xFE\xFF");
-    if (!marked && IsValidUtf8(bytes)) return std::move(bytes);
-    return DecodeText(std::string_view(bytes), ansi);
+    if (std::optional<std::string> marked = DecodeMarked(bytes)) return std::move(*marked);
+    return IsValidUtf8(bytes) ? std::move(bytes) : ansi(bytes);
 }
 
 void ForEachLine(std::string_view text, const std::function<void(std::string_view)>& line) {
