@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "acervo/digest.h"
 #include "platform/text.h"
 #include "platform/text_decoding.h"
 
@@ -46,6 +47,20 @@ std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::
     lines.reserve(count);
     platform::ForEachLine(text, [&lines](std::string_view line) { lines.emplace_back(line); });
     return lines;
+}
+
+bool MantemVersaoDoServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
+                            const std::string& pastaServidor, const std::string& pasta, const std::string& caminho,
+                            const platform::DirEntry& entrada) {
+    if (!entrada.lastWrite || !caminho.starts_with(pasta)) return false;
+    const std::string nome = caminho.substr(pasta.size());
+    const acervo::Entrada* registrada = registro.Vigente(nome, platform::FileStamp{entrada.size, *entrada.lastWrite});
+    // A version that a step back restored stays too, while the server holds the one taken back.
+    if (!registrada || registrada->estado == acervo::Estado::Incompleto || !registrada->conteudo) return false;
+    const Listagens::Resposta noServidor = pastas.Procura(pastaServidor, nome);
+    if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
+    // Size and time can be kept by a change that the disk or a person made: the bytes decide.
+    return acervo::DigestOfFile(files, caminho) == registrada->conteudo;
 }
 
 std::optional<acervo::Versao> VersaoDe(platform::FileSystem& files, const std::string& caminho) {

@@ -51,6 +51,12 @@ std::vector<std::string> VarreServidor(platform::FileSystem& files, Listagens& p
                                        const std::string& pastaServidor, const std::string& pastaPrograma,
                                        const std::string& mask);
 
+// A file the clean-up would delete that stays: the record names it, it is as the copy (or a step
+// back) left it, the server still holds the version recorded, and its bytes match the record's digest.
+bool MantemVersaoDoServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
+                            const std::string& pastaServidor, const std::string& pastaPrograma,
+                            const std::string& caminho, const platform::DirEntry& entrada);
+
 // What a work-list line names and what the status label shows for it.
 struct LinhaDoCatalogo {
     std::string nome;    // the file name, relative to both folders

@@ -6,6 +6,7 @@
 #include "app/design_mode.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
+#include "app/simulacao.h"
 #include "app/trava_execucao.h"
 #include "app/terminais.h"
 #include "app/ultima_guarda.h"
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
             return MostraInformacao(*texto, executavel);
         if (auto frota = app::ComandoTerminais(argumentos, plataforma))
             return MostraInformacao(frota->texto, executavel, frota->codigo);
+        // Before the lock: a simulation creates no file, and runs beside a run that holds it.
+        if (auto simulacao = app::ComandoSimular(argumentos, plataforma))
+            return MostraInformacao(simulacao->texto, executavel, simulacao->codigo);
 
         app::GuardaArgumentos(argumentos);
         // One run per program folder, held until the process ends.

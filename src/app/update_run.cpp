@@ -3,7 +3,6 @@
 #include "app/catalogue.h"
 #include "app/exit_status.h"
 #include "app/logged_platform.h"
-#include "acervo/digest.h"
 #include "app/run_state.h"
 #include "platform/text.h"
 #include "process/cleanup.h"
@@ -238,16 +237,8 @@ void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
 }
 
 bool TFrmAtuModulo::MantemVersaoDoServidor(const std::string& caminho, const platform::DirEntry& entrada) {
-    const std::string pasta = PastaPrograma();
-    if (!Pastas || !entrada.lastWrite || !caminho.starts_with(pasta)) return false;
-    const std::string nome = caminho.substr(pasta.size());
-    const acervo::Entrada* registrada = Acervo.Vigente(nome, platform::FileStamp{entrada.size, *entrada.lastWrite});
-    // A version that a step back restored stays too, while the server holds the one taken back.
-    if (!registrada || registrada->estado == acervo::Estado::Incompleto || !registrada->conteudo) return false;
-    const Listagens::Resposta noServidor = Pastas->Procura(PastaServidor, nome);
-    if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
-    // Size and time can be kept by a change that the disk or a person made: the bytes decide.
-    return acervo::DigestOfFile(*Plataforma.files, caminho) == registrada->conteudo;
+    return Pastas && app::MantemVersaoDoServidor(*Plataforma.files, *Pastas, Acervo, PastaServidor, PastaPrograma(),
+                                                 caminho, entrada);
 }
 
 void TFrmAtuModulo::ExcluirArq(const std::string& Caminho) {
