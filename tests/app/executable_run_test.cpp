@@ -20,6 +20,7 @@
 #include "support/child_process.h"
 #include "support/environment.h"
 #include "support/running_program.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 extern char** environ;
@@ -184,6 +185,21 @@ TEST_F(RealRun, ExitStatusesAddUp) {
     fs::remove(dir / "estacao/terminal/qor.ini");
     Run({}, 5);
     ExpectLines(Log(), {"NÃO iniciado: QOR7.exe (resultado 2)\n", "=== fim: caminho de falha, código de saída 5\n"});
+}
+
+// A pipe, a socket or a device on the share under a catalogue's name (or a package's) is a copy
+// that fails, never a run that waits for ever; the other modules are copied and started.
+TEST_F(RealRun, SpecialFilesOnTheServerFailTheirCopyAndNothingWaits) {
+    testing_support::MakeSpecialFiles(dir.folder() + "rede/servidor/QOR7/", {"CANO.EXE", "TOMADA.BPL", "APARELHO.EXE"});
+    dir.write("rede/servidor/QOR7/TABDEF/MODULOS.DAT", ModuleLine("QOR7.EXE", "Sistema Principal") + "\r\n" +
+                                                           ModuleLine("CANO.EXE", "Cano") + "\r\n" +
+                                                           ModuleLine("APARELHO.EXE", "Aparelho") + "\r\n");
+    const std::string out = Run({}, 2);
+    EXPECT_NE(out.find("Arquivos NÃO Atualizados (avise o suporte) :\n\n  Arquivo: CANO.EXE            -  Tamanho: 0 Kb\n"
+                       "  Arquivo: APARELHO.EXE        -  Tamanho: 0 Kb\n"), std::string::npos) << out;
+    for (const char* name : {"CANO.EXE", "TOMADA.BPL", "APARELHO.EXE"})
+        EXPECT_FALSE(fs::exists(dir / "estacao/terminal" / name)) << name;
+    EXPECT_EQ(Launches(), "QOR7.EXE\n");
 }
 
 // A log that cannot be written (read-only, on a full disk, a folder in its place) changes

@@ -16,7 +16,9 @@
 #include "platform/dos_time.h"
 #include "platform/platform.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_system.h"
 #include "support/environment.h"
+#include "support/special_files.h"
 #include "support/syscall_answers.h"
 #include "support/temp_dir.h"
 
@@ -325,6 +327,26 @@ TEST_F(PosixFileSystemTest, FilesReadWriteAndCloseOnEveryPath) {
     EXPECT_FALSE(files.openRead(dir.folder()));
     ASSERT_TRUE(files.setAttributes(at("data.bin"), platform::attr::ReadOnly));
     EXPECT_FALSE(files.createExclusive(at("data.bin")));
+}
+
+// A pipe, a socket or a device under a file's name on the share is never read, and nothing waits
+// for a writer that never comes: each open, copy and settings read is refused at once.
+TEST_F(PosixFileSystemTest, NothingButARegularFileIsOpenedForReadingAndNothingWaits) {
+    const std::vector<std::string> special = {"CANO.EXE", "TOMADA.BPL", "APARELHO.INI"};
+    testing_support::MakeSpecialFiles(dir.folder(), special);
+    platform::posix::PosixSystem system;
+    for (const std::string& name : special) {
+        EXPECT_FALSE(files.openRead(at(name))) << name;
+        EXPECT_FALSE(files.openReadDenyWrite(at(name))) << name;
+        EXPECT_FALSE(files.copyFile(at(name), at("copia"), false)) << name;
+        EXPECT_EQ(system.profileString(at(name), "QOR", "EXE", "padrão"), "padrão") << name;
+    }
+    EXPECT_FALSE(fs::exists(dir / "copia"));
+    dir.write("comum.txt", "abc");
+    auto comum = files.openRead(at("comum.txt"));
+    ASSERT_TRUE(comum);
+    char buffer[4];
+    EXPECT_EQ(comum->read(buffer, sizeof buffer), 3);
 }
 
 // A file that a program writes (made by createExclusive, still open) is held as Windows holds a

@@ -11,6 +11,7 @@
 
 #include "platform/dos_time.h"
 #include "platform/platform.h"
+#include "platform/win32/handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
 #include "platform/win32/win32_filesystem.h"
@@ -317,6 +318,22 @@ TEST_F(Win32FileSystemTest, ACopySourceIsNeitherReadWhileWrittenNorWrittenWhileR
     EXPECT_NE(files.openRead(dir.at("server.bpl")), nullptr);  // other readers may
     EXPECT_TRUE(files.moveFile(dir.at("server.bpl"), dir.at("renomeado.bpl")));  // and so may a rename
     EXPECT_EQ(namesIn(files, dir.at("*")), std::vector<std::string>{"renomeado.bpl"});
+}
+
+// A name that leads to a pipe or a device is never read: a read there may wait for ever.
+TEST_F(Win32FileSystemTest, NothingButAFileOfADiskIsOpenedForReading) {
+    const std::string pipe = "\\\\.\\pipe\\atu-teste-" + std::to_string(GetCurrentProcessId());
+    platform::win32::Handle server(CreateNamedPipeW(toWide(pipe).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 4, 512,
+                                                    512, 0, nullptr));
+    ASSERT_TRUE(server.valid());
+    platform::win32::Win32System system;
+    for (const std::string& special : {pipe, std::string("NUL"), dir.at("NUL")}) {
+        EXPECT_EQ(files.openRead(special), nullptr) << special;
+        EXPECT_EQ(files.openReadDenyWrite(special), nullptr) << special;
+        EXPECT_FALSE(files.copyFile(special, dir.at("copia.exe"), false)) << special;
+        EXPECT_EQ(system.profileString(special, "QOR", "EXE", "padrão"), "padrão") << special;
+    }
+    EXPECT_FALSE(files.fileExists(dir.at("copia.exe")));
 }
 
 // A publisher that opens the server file for writing while the platform's copy reads it (inside

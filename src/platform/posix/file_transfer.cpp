@@ -117,9 +117,9 @@ bool moveByCopying(const std::string& from, const std::string& to, bool replace)
 }  // namespace
 
 bool copyFileSafely(const std::string& from, const std::string& to, bool failIfExists) {
-    Fd source(::open(from.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat src, dst;
-    if (!source || ::fstat(source.get(), &src) != 0 || !S_ISREG(src.st_mode)) return false;
+    Fd source = openRegular(from, src);
+    if (!source) return false;
     if (::stat(to.c_str(), &dst) == 0 && sameEntry(src, dst)) return false;  // a file onto itself
     if (targetRefused(to, failIfExists)) return false;
 

@@ -79,10 +79,19 @@ bool PosixFile::setLastWrite(int64_t fileTime) {
     return ::futimens(fd_.get(), times) == 0;
 }
 
+Fd openRegular(const std::string& nativePath, struct stat& st) {
+    // Whoever can write on the share can leave a pipe there: nothing it holds may block this open.
+    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return Fd();
+    const int flags = ::fcntl(fd.get(), F_GETFL);
+    if (flags < 0 || ::fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK) != 0) return Fd();
+    return fd;
+}
+
 std::unique_ptr<File> openForReading(const std::string& nativePath) {
-    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    Fd fd = openRegular(nativePath, st);
+    if (!fd) return nullptr;
     // Read from start to end: a larger read-ahead (about 8 % off a 256 MiB copy read from the disk).
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::make_unique<PosixFile>(std::move(fd));
@@ -95,9 +104,9 @@ bool heldByAnother() { return errno == EWOULDBLOCK; }
 }  // namespace
 
 std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath) {
-    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (!fd || ::fstat(fd.get(), &st) != 0 || S_ISDIR(st.st_mode)) return nullptr;
+    Fd fd = openRegular(nativePath, st);
+    if (!fd) return nullptr;
     if (::flock(fd.get(), LOCK_SH | LOCK_NB) != 0 && heldByAnother()) return nullptr;
     return std::make_unique<PosixFile>(std::move(fd));
 }

@@ -32,7 +32,11 @@ private:
 // from a real failure. The one policy of every copy of this backend.
 std::optional<size_t> kernelCopyStep(int from, int to, size_t count);
 
-// Opens an existing file (not a folder) for reading; null on failure.
+// A regular file opened for reading, never waiting in the open: a named pipe (whose open waits
+// for a writer), a socket or a device named like a file gives an empty Fd, as a missing file does.
+// `st` receives the file's status.
+Fd openRegular(const std::string& nativePath, struct stat& st);
+// Opens an existing regular file for reading (openRegular); null on failure.
 std::unique_ptr<File> openForReading(const std::string& nativePath);
 // The same, refused while a program writes the file (holds the exclusive lock below).
 std::unique_ptr<File> openForReadingDenyWrite(const std::string& nativePath);

@@ -14,15 +14,16 @@
 #include "platform/ini_reader.h"
 #include "platform/posix/file_info.h"
 #include "platform/posix/paths.h"
+#include "platform/posix/posix_file.h"
 
 namespace platform::posix {
 
 namespace {
 
 std::optional<std::string> readFileBytes(const std::string& nativePath) {
-    Fd fd(::open(nativePath.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat st;
-    if (!fd || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    Fd fd = openRegular(nativePath, st);
+    if (!fd) return std::nullopt;
     std::string bytes;
     char buffer[8192];
     for (;;) {

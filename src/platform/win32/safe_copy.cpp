@@ -81,8 +81,7 @@ bool copyThroughTemporary(const std::wstring& from, const std::wstring& to, bool
     if (!targetAccepts(to, failIfExists)) return false;
     // Open for the whole copy, denying writers: a file being published fails the copy instead of
     // being read. Through it the source's size and time are compared at the end.
-    const Handle source(CreateFileW(from.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const Handle source = openFileForReading(from, FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_ATTRIBUTE_NORMAL);
     if (!source.valid()) return false;
     const std::optional<FileStamp> opened = stampOfHandle(source.get());
     if (!opened) return false;

@@ -53,6 +53,19 @@ bool Win32File::setLastWrite(int64_t fileTime) {
     return SetFileTime(handle_.get(), nullptr, nullptr, &written) != 0;
 }
 
+Handle openFileForReading(const std::wstring& path, DWORD share, DWORD flags) {
+    Handle handle(CreateFileW(path.c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+                              flags | SECURITY_SQOS_PRESENT | SECURITY_ANONYMOUS, nullptr));
+    if (!handle.valid()) return handle;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileType(handle.get()) == FILE_TYPE_DISK && GetFileInformationByHandle(handle.get(), &info) &&
+        !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+        return handle;
+    handle.reset();
+    SetLastError(ERROR_ACCESS_DENIED);
+    return handle;
+}
+
 std::optional<FileStamp> stampOfHandle(HANDLE handle) {
     LARGE_INTEGER size;
     FILETIME written;

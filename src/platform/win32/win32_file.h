@@ -4,6 +4,8 @@
 #include "platform/platform.h"
 #include "platform/win32/handles.h"
 
+#include <string>
+
 namespace platform::win32 {
 
 class Win32File : public File {
@@ -20,6 +22,11 @@ public:
 private:
     Handle handle_;
 };
+
+// A file of a disk or a share opened for reading; an invalid handle (last error "access denied")
+// for a pipe, a console, a device or a folder, which a name on the share may lead to and whose
+// reads may wait for ever. A pipe's server never gets this program's identity.
+Handle openFileForReading(const std::wstring& path, DWORD share, DWORD flags);
 
 // Size and last-write time of an open handle.
 std::optional<FileStamp> stampOfHandle(HANDLE handle);

@@ -35,6 +35,11 @@ std::optional<WIN32_FILE_ATTRIBUTE_DATA> attributeData(const std::string& path) 
     return data;
 }
 
+std::unique_ptr<File> openedFile(Handle handle) {
+    if (!handle.valid()) return nullptr;
+    return std::make_unique<Win32File>(std::move(handle));
+}
+
 std::unique_ptr<File> openHandle(const std::string& path, DWORD access, DWORD share, DWORD disposition,
                                  DWORD flags = FILE_ATTRIBUTE_NORMAL) {
     Handle handle(CreateFileW(toWide(path).c_str(), access, share, nullptr, disposition, flags, nullptr));
@@ -182,11 +187,11 @@ bool Win32FileSystem::appendToFile(const std::string& path, std::string_view byt
 // Read from start to end: the system reads further ahead (on a share, in larger requests).
 std::unique_ptr<File> Win32FileSystem::openRead(const std::string& path) {
     // A file being published (open for writing) fails to open instead of being read half new.
-    return openHandle(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN);
+    return openedFile(openFileForReading(toWide(path), FILE_SHARE_READ | FILE_SHARE_DELETE, FILE_FLAG_SEQUENTIAL_SCAN));
 }
 
 std::unique_ptr<File> Win32FileSystem::openReadDenyWrite(const std::string& path) {
-    return openHandle(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    return openedFile(openFileForReading(toWide(path), FILE_SHARE_READ, FILE_ATTRIBUTE_NORMAL));
 }
 
 std::unique_ptr<File> Win32FileSystem::createExclusive(const std::string& path) {

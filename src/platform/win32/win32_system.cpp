@@ -9,6 +9,7 @@
 #include "platform/win32/handles.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_api.h"
+#include "platform/win32/win32_file.h"
 
 namespace platform::win32 {
 
@@ -20,10 +21,12 @@ constexpr DWORD kLargestReadHere = 1 << 20;
 
 // The bytes of a small file, or nothing when it cannot be read.
 std::optional<std::string> SmallFileBytes(const std::string& path) {
-    Handle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    Handle file = openFileForReading(toWide(path), FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                     FILE_ATTRIBUTE_NORMAL);
     LARGE_INTEGER size;
-    if (!file.valid() || !GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestReadHere) return std::nullopt;
+    if (!file.valid()) return std::nullopt;
+    SetLastError(ERROR_SUCCESS);  // a file too large to read here is no refusal
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > kLargestReadHere) return std::nullopt;
     std::string bytes(static_cast<size_t>(size.QuadPart), '\0');
     DWORD got = 0;
     if (!bytes.empty() && !ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))
@@ -73,8 +76,11 @@ std::optional<Rect> Win32System::workArea() {
 std::string Win32System::profileString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& defaultValue) {
     // Our reader follows the profile functions' rules; it reads UTF-8 as UTF-8.
-    if (const std::optional<std::string> bytes = SmallFileBytes(file); bytes && Utf8WithoutMark(*bytes))
-        return ReadProfileString(*bytes, section, key, defaultValue);
+    const std::optional<std::string> bytes = SmallFileBytes(file);
+    if (bytes && Utf8WithoutMark(*bytes)) return ReadProfileString(*bytes, section, key, defaultValue);
+    // A pipe or a device under the file's name (refused as unreadable): the profile functions
+    // would open it themselves and wait.
+    if (!bytes && GetLastError() == ERROR_ACCESS_DENIED) return defaultValue;
     wchar_t value[kProfileBuffer];
     const DWORD length = GetPrivateProfileStringW(toWide(section).c_str(), toWide(key).c_str(),
                                                   toWide(defaultValue).c_str(), value, kProfileBuffer,
