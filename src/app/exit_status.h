@@ -33,6 +33,7 @@ enum CodigoTerminais : int {
     TerminaisPedemAtencao = 1,  // a terminal failed, is behind or has been silent too long
     TerminaisPastaIlegivel = 2, // the records' folder could not be read
     TerminaisUsoInvalido = 3,   // the command line could not be understood
+    TerminaisPaginaNaoGravada = 4,  // index.html could not be written (added to 1 when both hold)
 };
 std::string DescricaoCodigosTerminais();
 

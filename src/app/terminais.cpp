@@ -56,11 +56,12 @@ std::string PastaPadrao(const platform::Platform& plataforma) {
     }
 }
 
-std::string GravaPagina(platform::FileSystem& files, const frota::Painel& painel) {
+// False when the page could not be written: the table alone is no refreshed page.
+bool GravaPagina(platform::FileSystem& files, const frota::Painel& painel, std::string& texto) {
     const std::string caminho = frota::TextoVisivel(platform::pathForDisplay(painel.pasta + frota::kNomePagina));
-    if (frota::GravaAtomico(files, painel.pasta, frota::kNomePagina, frota::PaginaDoPainel(painel)))
-        return "\nPágina: " + caminho + "\n";
-    return "\nA página " + caminho + " não pôde ser gravada.\n";
+    const bool gravada = frota::GravaAtomico(files, painel.pasta, frota::kNomePagina, frota::PaginaDoPainel(painel));
+    texto += gravada ? "\nPágina: " + caminho + "\n" : "\nA página " + caminho + " NÃO pôde ser gravada.\n";
+    return gravada;
 }
 
 }  // namespace
@@ -79,8 +80,8 @@ std::optional<ResultadoTerminais> ComandoTerminais(const std::vector<std::string
         resultado.codigo = TerminaisPastaIlegivel;
         return resultado;
     }
-    resultado.texto += GravaPagina(*plataforma.files, painel);
     if (painel.PedeAtencao()) resultado.codigo = TerminaisPedemAtencao;
+    if (!GravaPagina(*plataforma.files, painel, resultado.texto)) resultado.codigo += TerminaisPaginaNaoGravada;
     return resultado;
 }
 

@@ -14,6 +14,7 @@
 #include "support/child_process.h"
 #include "support/environment.h"
 #include "support/running_program.h"
+#include "support/special_files.h"
 #include "support/temp_dir.h"
 
 namespace {
@@ -93,6 +94,26 @@ TEST_F(ComandoTerminais, ExitStatusForAShopUpToDateAFolderThatCannotBeReadAndAWr
     for (const auto& errado : std::vector<std::vector<std::string>>{
              {"--terminais", "--horas", "x"}, {"--terminais", "--horas"}, {"--terminais", "a", "b"}, {"--terminais", "--nada"}})
         EXPECT_EQ(Run(errado), 3) << errado.back();
+}
+
+// Anyone who can write the folder can leave a pipe, a socket or a device there under a record's
+// name: the command still ends at once, counting them as foreign files.
+TEST_F(ComandoTerminais, SpecialFilesNamedLikeRecordsAreSkippedAndNothingWaits) {
+    Grava(Estado("CAIXA-01", frota::Situacao::Normal, 0));
+    testing_support::MakeSpecialFiles(dir.folder() + "rede/servidor/QOR7/TERMINAIS/",
+                                      {"CANO_00000001.txt", "TOMADA_00000002.txt", "APARELHO_00000003.txt"});
+    EXPECT_EQ(Run({"--terminais"}), 0) << out;
+    EXPECT_NE(out.find("arquivos ignorados: 3"), std::string::npos) << out;
+}
+
+// A page that could not be written is a failure of its own, added to a terminal's need of attention.
+TEST_F(ComandoTerminais, APageThatCannotBeWrittenIsToldByTheExitStatus) {
+    Grava(Estado("CAIXA-01", frota::Situacao::Normal, 0));
+    fs::create_directory(dir / "rede/servidor/QOR7/TERMINAIS/index.html");
+    EXPECT_EQ(Run({"--terminais"}), 4) << out;
+    EXPECT_NE(out.find("NÃO pôde ser gravada"), std::string::npos) << out;
+    Grava(Estado("CAIXA-02", frota::Situacao::Falha, 1));
+    EXPECT_EQ(Run({"--terminais"}), 5) << out;
 }
 
 }  // namespace
