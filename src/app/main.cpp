@@ -4,6 +4,7 @@
 #include "app/ajuda.h"
 #include "app/atualiza_modulo.h"
 #include "app/design_mode.h"
+#include "app/publicar.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "app/simulacao.h"
@@ -44,6 +45,8 @@ int main(int argc, char** argv) {
         // Before the lock: a simulation creates no file, and runs beside a run that holds it.
         if (auto simulacao = app::ComandoSimular(argumentos, plataforma))
             return MostraInformacao(simulacao->texto, executavel, simulacao->codigo);
+        if (auto publicacao = app::ComandoPublicar(argumentos, plataforma))
+            return MostraInformacao(publicacao->texto, executavel, publicacao->codigo);
 
         app::GuardaArgumentos(argumentos);
         // One run per program folder, held until the process ends.
