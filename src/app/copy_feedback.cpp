@@ -42,7 +42,11 @@ void TFrmAtuModulo::FxFileManager1Error(fileops::TFxFileManager& Sender, fileops
             Aplicacao.ProcessMessages();
             Aplicacao.PaintPending();  // the error, then the fallback copy that blocks, are on the screen
         },
-        [this] { Copias.Alternativa(feedback::CopiaAlternativa(*Plataforma.files, ArqOrigem, ArqDestino)); });
+        [this] {
+            const bool copiou = feedback::CopiaAlternativa(*Plataforma.files, ArqOrigem, ArqDestino);
+            Copias.Alternativa(copiou);
+            return copiou;
+        });
 }
 
 }  // namespace app

@@ -26,6 +26,8 @@ constexpr std::array<std::string_view, 13> kTextos = {
     "Erro ao mover arquivo.",
 };
 
+constexpr const char* kSegundaCopiaFalhou = "A segunda cópia também falhou.";
+
 // Both separators the same and letters in one case: two spellings of one path compare equal.
 std::string Comparable(const std::string& path) {
     std::string out = platform::upperAscii(path);
@@ -46,25 +48,33 @@ std::string TextoErro(int error, const std::string& source, const std::string& d
 }
 
 void MostraErroECopiaDeNovo(ControlesErro c, const std::string& texto, const std::function<void()>& processMessages,
-                            const std::function<void()>& fallback) {
+                            const std::function<bool()>& fallback) {
     c.lErroM1.Visible = true;
     c.IErro.Visible = true;
+    c.lErroM2.Visible = false;  // a second method's line belongs to an earlier file
     c.lErroM1.Caption = "Método 01 (" + texto + ")";
+    // A text of two lines (a sentence, then the file) takes the second line's place while it is free.
+    const int umaLinha = c.lErroM2.Height, duasLinhas = c.lErroM2.Top + c.lErroM2.Height - c.lErroM1.Top;
+    c.lErroM1.Height = texto.find('\r') == std::string::npos ? umaLinha : duasLinhas;
     processMessages();
+    // The reason stays in sight for as long as the second copy blocks the window.
+    c.Label3.Caption = "Aguarde .....";
+    processMessages();
+    std::string falha;
     try {
-        c.lErroM1.Visible = false;
-        c.lErroM2.Visible = false;
-        c.IErro.Visible = false;
-        c.Label3.Caption = "Aguarde .....";
-        processMessages();
-        fallback();
+        if (fallback()) {
+            c.lErroM1.Visible = false;
+            c.IErro.Visible = false;
+            return;
+        }
+        falha = kSegundaCopiaFalhou;
     } catch (const std::exception& error) {
-        c.lErroM1.Visible = true;
-        c.lErroM2.Visible = true;
-        c.IErro.Visible = true;
-        c.lErroM2.Caption = "Método 02 (" + std::string(error.what()) + ")";
-        processMessages();
+        falha = error.what();
     }
+    c.lErroM1.Height = umaLinha;
+    c.lErroM2.Visible = true;
+    c.lErroM2.Caption = "Método 02 (" + falha + ")";
+    processMessages();
 }
 
 bool CopiaAlternativa(platform::FileSystem& files, const std::string& ArqOrigem, const std::string& ArqDestino) {

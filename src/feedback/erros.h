@@ -24,11 +24,12 @@ struct ControlesErro {
     ui::TLabel& Label3;
 };
 
-// Shows "Método 01 (<texto>)" with the icon, then hides it, shows "Aguarde ....." and runs
-// `fallback`. A standard exception from the fallback is shown as "Método 02 (<message>)" and
-// goes no further; anything else passes on. `processMessages` lets the window repaint.
+// Shows "Método 01 (<texto>)" with the icon, then "Aguarde ....." beside it, and runs `fallback`.
+// When it copies the file the error line and the icon go; when it fails (false, or a standard
+// exception) "Método 02 (<why>)" joins them and both stay. Anything else passes on.
+// `processMessages` lets the window repaint.
 void MostraErroECopiaDeNovo(ControlesErro controles, const std::string& texto,
-                            const std::function<void()>& processMessages, const std::function<void()>& fallback);
+                            const std::function<void()>& processMessages, const std::function<bool()>& fallback);
 
 // The second way of copying: the platform's one-call copy over the destination. It writes a
 // temporary file and moves it into place, so a failed attempt leaves the old file as it was.

@@ -103,8 +103,11 @@ TEST_F(FallbackCopy, WhenItFailsTooTheOldFileStaysWhole) {
     EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
     EXPECT_EQ(Files(), 3u);  // qor.ini, QOR7.EXE, log
     EXPECT_EQ(Form().lErroM1.Caption, "Método 01 (Erro na abertura do arquivo de origem.)");
-    EXPECT_FALSE(Form().lErroM1.Visible);
-    EXPECT_FALSE(Form().IErro.Visible);
+    // The second way failed too, and the window says so until the end.
+    EXPECT_TRUE(Form().lErroM1.Visible);
+    EXPECT_TRUE(Form().IErro.Visible);
+    EXPECT_TRUE(Form().lErroM2.Visible);
+    EXPECT_EQ(Form().lErroM2.Caption.rfind("Método 02 (", 0), 0u);
     EXPECT_EQ(Form().Label3.Caption, "Aguarde .....");
     // The terminal still holds the old module: it is named as not updated, never as updated.
     EXPECT_EQ(out, "--- warning\nArquivos NÃO Atualizados (avise o suporte) :\n\n"

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "feedback/erros.h"
+
 namespace app_test {
 
 namespace {
@@ -26,6 +28,8 @@ bool AnyPixel(const ui::Picture& p, int x0, int y0, int x1, int y1, bool (*test)
 
 }  // namespace
 
+const char* const kCaminhoLongo = "\\\\SERVIDOR\\QOR\\EXE\\UM_NOME_DE_ARQUIVO_MUITO_COMPRIDO_PARA_CABER.EXE";
+
 SplashPictures CaptureSplashStates(ui::Application& application, app::TFrmAtuModulo& splash,
                                    const std::function<ui::Picture(ui::TForm&)>& capture) {
     application.CreateForm(splash);
@@ -35,12 +39,17 @@ SplashPictures CaptureSplashStates(ui::Application& application, app::TFrmAtuMod
         pictures.before = capture(splash);
         splash.pgbr.SetMax(1000);
         splash.pgbr.SetPosition(500);
-        splash.lbArquivo2.Caption = "\\\\SERVIDOR\\QOR\\EXE\\UM_NOME_DE_ARQUIVO_MUITO_COMPRIDO_PARA_CABER.EXE";
-        splash.IErro.Visible = true;
-        splash.lErroM1.Visible = true;
-        splash.lErroM1.Caption = "Erro ao copiar o arquivo";
-        application.ProcessMessages();
-        pictures.after = capture(splash);
+        splash.lbArquivo2.Caption = kCaminhoLongo;
+        // The window's own error display, the full disk's message naming the file.
+        feedback::MostraErroECopiaDeNovo(
+            {splash.IErro, splash.lErroM1, splash.lErroM2, splash.Label3},
+            feedback::TextoErro(fileops::feNoSpace, "", "C:\\QOR7\\Sistemas\\Módulos\\", "pkRelatoriosGerenciais7.bpl"),
+            [&] { application.ProcessMessages(); },
+            [&] {
+                pictures.after = capture(splash);
+                return false;
+            });
+        pictures.failed = capture(splash);
         application.Terminate();
     };
     application.Run();
@@ -71,7 +80,13 @@ void ExpectSplashPainted(const SplashPictures& pictures) {
     EXPECT_FALSE(AnyPixel(before, 8, 113, 39, 143, IsRed)) << "error icon hidden at first";
     EXPECT_TRUE(AnyPixel(after, 8, 113, 39, 143, IsRed)) << "error icon shown";
     EXPECT_TRUE(AnyPixel(after, 300, 100, 388, 113, IsRed)) << "long path reaches the label's edge";
-    EXPECT_FALSE(AnyPixel(after, 390, 100, 499, 113, IsRed)) << "and is cut there";
+    EXPECT_FALSE(AnyPixel(after, 390, 100, 499, 113, IsRed)) << "and stops there";
+    // The full disk's sentence, then the file on a line of its own while nothing else needs it.
+    EXPECT_TRUE(AnyPixel(after, 43, 114, 300, 127, IsWhite)) << "first line of the reason";
+    EXPECT_TRUE(AnyPixel(after, 43, 129, 300, 141, IsWhite)) << "its second line: the file";
+    ASSERT_EQ(pictures.failed.width, 501);
+    EXPECT_TRUE(AnyPixel(pictures.failed, 8, 113, 39, 143, IsRed)) << "error icon stays";
+    EXPECT_TRUE(AnyPixel(pictures.failed, 43, 129, 300, 141, IsWhite)) << "second method's line";
 }
 
 }  // namespace app_test

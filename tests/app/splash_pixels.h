@@ -1,5 +1,5 @@
-// The splash window as a backend draws it: captured as it opens and again with the gauge at half,
-// a long path and the error line shown, and checked the same way whichever backend drew it.
+// The splash window as a backend draws it: captured as it opens, with the gauge at half, a long
+// path and a copy error while its fallback copy waits, and when that copy failed too; and checked the same way whichever backend drew it.
 #pragma once
 
 #include <functional>
@@ -12,7 +12,8 @@ namespace app_test {
 
 struct SplashPictures {
     ui::Picture before;  // as the window opens
-    ui::Picture after;   // gauge at half, long path, error line shown
+    ui::Picture after;   // gauge at half, long path, a reason of two lines while the fallback copy waits
+    ui::Picture failed;  // the fallback copy failed too: the second method's line below the first
 };
 
 // Creates the splash window, runs the application until the window's first click and captures the

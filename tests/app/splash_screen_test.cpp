@@ -25,6 +25,7 @@ TEST(SplashScreen, PaintsBackgroundLabelsGaugeAndErrorLine) {
     EXPECT_EQ(splash.Left, 1280 - 501);
     EXPECT_EQ(splash.Top, 800 - 161);
     testing_support::WritePng(pictures.after, std::string(ATUALIZA_BUILD_DIR) + "/splash.png");
+    testing_support::WritePng(pictures.failed, std::string(ATUALIZA_BUILD_DIR) + "/splash-failed.png");
     app_test::ExpectSplashPainted(pictures);
 }
 

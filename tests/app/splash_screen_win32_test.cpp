@@ -29,6 +29,7 @@ TEST(SplashScreenWin32, PaintsBackgroundLabelsGaugeAndErrorLine) {
     EXPECT_EQ(splash.Left, area->right - 501);
     EXPECT_EQ(splash.Top, area->bottom - 161);
     EXPECT_TRUE(testing_support::WritePng(pictures.after, std::string(ATUALIZA_BUILD_DIR) + "/splash-win32.png"));
+    EXPECT_TRUE(testing_support::WritePng(pictures.failed, std::string(ATUALIZA_BUILD_DIR) + "/splash-failed-win32.png"));
     app_test::ExpectSplashPainted(pictures);
 }
 

@@ -9,6 +9,7 @@
 
 #include "ui/application.h"
 #include "ui/fltk/tree_widget.h"
+#include "ui/text_fit.h"
 
 namespace ui {
 
@@ -149,21 +150,35 @@ void FormWindow::DrawImage(const TImage& image) {
 }
 
 void FormWindow::DrawLabel(const TLabel& label) {
-    const std::string text = FirstLine(label.Caption);
     fl_font(FontFace(label.LabelFont), FontSize(label.LabelFont));
-    const int textWidth = static_cast<int>(fl_width(text.c_str()));
-    const int boxWidth = label.AutoSize ? textWidth : label.Width;
+    if (label.AutoSize) {
+        const std::string text = FirstLine(label.Caption);
+        if (!label.Transparent) {
+            SetColor(form_->BackgroundColor);
+            fl_rectf(label.Left, label.Top, static_cast<int>(fl_width(text.c_str())), label.Height);
+        }
+        SetColor(label.LabelFont.color);
+        fl_draw(text.c_str(), label.Left, label.Top + fl_height() - fl_descent());
+        return;
+    }
     if (!label.Transparent) {
         SetColor(form_->BackgroundColor);
-        fl_rectf(label.Left, label.Top, boxWidth, label.Height);
+        fl_rectf(label.Left, label.Top, label.Width, label.Height);
     }
-    int x = label.Left;
-    if (!label.AutoSize && label.TextAlign == Alignment::Right) x = label.Left + label.Width - textWidth;
-    if (!label.AutoSize && label.TextAlign == Alignment::Center) x = label.Left + (label.Width - textWidth) / 2;
-    if (!label.AutoSize) fl_push_clip(label.Left, label.Top, label.Width, label.Height);
+    // A fixed box shows as many lines as it holds, each shortened in the middle to fit.
+    const auto measure = [](const std::string& text) { return static_cast<int>(fl_width(text.c_str())); };
+    const std::vector<std::string> lines = LinesForBox(label.Caption, label.Height / fl_height());
+    fl_push_clip(label.Left, label.Top, label.Width, label.Height);
     SetColor(label.LabelFont.color);
-    fl_draw(text.c_str(), x, label.Top + fl_height() - fl_descent());
-    if (!label.AutoSize) fl_pop_clip();
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string text = FitLine(lines[i], label.Width, measure);
+        const int textWidth = static_cast<int>(fl_width(text.c_str()));
+        int x = label.Left;
+        if (label.TextAlign == Alignment::Right) x = label.Left + label.Width - textWidth;
+        if (label.TextAlign == Alignment::Center) x = label.Left + (label.Width - textWidth) / 2;
+        fl_draw(text.c_str(), x, label.Top + static_cast<int>(i) * fl_height() + fl_height() - fl_descent());
+    }
+    fl_pop_clip();
 }
 
 void FormWindow::DrawGauge(const TProgressBar& bar) {

@@ -1,6 +1,7 @@
 #include "ui/win32/form_painter.h"
 
 #include "platform/win32/wide_text.h"
+#include "ui/text_fit.h"
 
 #include <algorithm>
 
@@ -37,20 +38,35 @@ void PaintLabel(const TLabel& label, BackBuffer& buffer, FontCache& fonts) {
     const HGDIOBJ previous = SelectObject(dc, fonts.Get(label.LabelFont));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorRef(label.LabelFont.color));
-    UINT format = DT_NOPREFIX | DT_EXPANDTABS;
-    RECT box{label.Left, label.Top, label.Left + label.Width, label.Top + label.Height};
+    UINT format = DT_NOPREFIX | DT_EXPANDTABS | DT_SINGLELINE;
     if (label.AutoSize) {
         // The label grows with its text: nothing is cut.
-        box.right = std::max<LONG>(box.right, buffer.Width());
-        box.bottom = std::max<LONG>(box.bottom, buffer.Height());
-        format |= DT_NOCLIP;
-    } else if (label.TextAlign == Alignment::Right) {
-        format |= DT_RIGHT;
-    } else if (label.TextAlign == Alignment::Center) {
-        format |= DT_CENTER;
+        const std::wstring text = platform::win32::toWide(label.Caption);
+        RECT box{label.Left, label.Top, std::max<LONG>(label.Left + label.Width, buffer.Width()),
+                 std::max<LONG>(label.Top + label.Height, buffer.Height())};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, (format & ~DT_SINGLELINE) | DT_NOCLIP);
+        SelectObject(dc, previous);
+        return;
     }
-    const std::wstring text = platform::win32::toWide(label.Caption);
-    DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format);
+    if (label.TextAlign == Alignment::Right) format |= DT_RIGHT;
+    if (label.TextAlign == Alignment::Center) format |= DT_CENTER;
+    // A fixed box shows as many lines as it holds, each shortened in the middle to fit.
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    const int lineHeight = std::max<int>(1, metrics.tmHeight);
+    const auto measure = [dc](const std::string& line) {
+        const std::wstring wide = platform::win32::toWide(line);
+        SIZE size{};
+        GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+        return static_cast<int>(size.cx);
+    };
+    const std::vector<std::string> lines = LinesForBox(label.Caption, label.Height / lineHeight);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::wstring text = platform::win32::toWide(FitLine(lines[i], label.Width, measure));
+        const LONG top = label.Top + static_cast<LONG>(i) * lineHeight;
+        RECT box{label.Left, top, label.Left + label.Width, label.Top + label.Height};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, format);
+    }
     SelectObject(dc, previous);
 }
 
