@@ -173,6 +173,7 @@ private:
     // catalogue it read and whether its walk reached the end; the records' folder, once looked for.
     std::time_t InicioExecucao = 0;
     std::string MotivoDaFalha;
+    bool ServidorInacessivel = false;  // the catalogue's server folder did not answer
     std::string CaminhoCatalogo;
     bool CatalogoPercorrido = false;
     std::optional<std::string> PastaFrota;

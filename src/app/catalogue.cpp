@@ -11,7 +11,12 @@ namespace app {
 namespace {
 
 std::string ReadWhole(platform::FileSystem& files, const std::string& path) {
-    if (!files.fileExists(path)) throw CatalogoError("Catálogo de módulos não encontrado: " + path);
+    if (!files.fileExists(path)) {
+        const std::string pasta = platform::folderPart(path);
+        if (!files.dirExists(pasta))
+            throw CatalogoError("Não foi possível acessar a pasta do servidor: " + pasta, true);
+        throw CatalogoError("Catálogo de módulos não encontrado: " + path);
+    }
     // Denying writers: a catalogue that another program is writing is not read in part.
     std::unique_ptr<platform::File> file = files.openReadDenyWrite(path);
     const std::optional<platform::FileStamp> opened = file ? file->stamp() : std::nullopt;

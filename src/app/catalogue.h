@@ -21,10 +21,17 @@ inline constexpr std::string_view kCatalogo = "MODULOS.DAT";
 // Never copied, whatever the catalogue says: the updater itself (it is running) and one more.
 inline constexpr std::array<std::string_view, 2> ListaDePulo = {"ATUALIZATERMINALQOR7.EXE", "VOLMAR.EXE"};
 
-// The catalogue could not be read (missing, being written, changed while read): the run's failure path.
+// The catalogue could not be read (missing, being written, changed while read, its server folder
+// out of reach): the run's failure path.
 class CatalogoError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit CatalogoError(const std::string& what, bool pastaInacessivel = false)
+        : std::runtime_error(what), pastaInacessivel_(pastaInacessivel) {}
+    // The folder itself did not answer: the share is down, not the catalogue missing.
+    bool PastaInacessivel() const { return pastaInacessivel_; }
+
+private:
+    bool pastaInacessivel_;
 };
 
 // The whole file, one entry per line (byte-order mark or the system's ANSI code page; CR LF, LF

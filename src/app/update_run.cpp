@@ -73,7 +73,10 @@ void TFrmAtuModulo::SpeedButton1Click(ui::TComponent*) {
         MotivoDaFalha = erro.what();
         Registro.Escreve("erro: " + platform::pathForDisplay(MotivoDaFalha));
         // The box names no line: the splash says what could not be read, behind it.
-        if (dynamic_cast<const CatalogoError*>(&erro)) MostraMotivo(platform::pathForDisplay(MotivoDaFalha));
+        if (const auto* catalogo = dynamic_cast<const CatalogoError*>(&erro)) {
+            MostraMotivo(platform::pathForDisplay(MotivoDaFalha));
+            ServidorInacessivel = catalogo->PastaInacessivel();
+        }
         CaminhoDeFalha();
     } catch (...) {
         CaminhoDeFalha();
@@ -149,7 +152,9 @@ void TFrmAtuModulo::CaminhoDeFalha() noexcept {
         const std::string titulo = TituloDaLinha(Memo1.Line(LinhaAtual));
         const std::string mensagem = "Ocorreram erros na Atualização do Módulo : (" + titulo + ")";
         if (MotivoDaFalha.empty()) MotivoDaFalha = mensagem;
-        Caixa(ui::BoxKind::Plain, mensagem + "\r" + "Verifique se o mesmo não está aberto.");
+        // A server out of reach is an error like the share lost during the walk, and looks like one.
+        Caixa(ServidorInacessivel ? ui::BoxKind::Error : ui::BoxKind::Plain,
+              mensagem + "\r" + "Verifique se o mesmo não está aberto.");
     });
     // Every terminal that needs the server program stops while it is down, copies failed or not.
     SemInterromper([this] { ReiniciaServidor(); });

@@ -30,9 +30,11 @@ TEST_F(Mends, ShareDownDeletesNothingAndStartsTheMainModule) {
     const std::string out = RunUpdate();
     EXPECT_TRUE(TerminalHas("PKQOR7.bpl"));
     EXPECT_TRUE(TerminalHas("midas.dll"));
+    // An error, with the error's icon, and the splash says the server did not answer.
     EXPECT_EQ(out,
-              "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
+              "--- error\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
               "--- answer: OK\n");
+    EXPECT_EQ(Form().lErroM1.Caption.rfind("Não foi possível acessar a pasta do servidor: ", 0), 0u) << Form().lErroM1.Caption;
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
 }
 
