@@ -257,7 +257,8 @@ TEST_F(RealRun, WithoutSettingsTheFailureMessageHasEmptyParenthesesAndTheMainMod
     fs::remove(dir / "estacao/terminal/qor.ini");
     fs::copy_file(dir / "rede/servidor/QOR7/QOR7.EXE", dir / "estacao/terminal/QOR7.EXE");
     const std::string out = Run({"F"}, 1);
-    EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
+    // No settings: the catalogue's folder is nowhere to be reached, an error with its icon.
+    EXPECT_EQ(out, "--- error\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
                    "--- answer: OK\n");
     EXPECT_EQ(Launches(), "QOR7.EXE\n");
     EXPECT_FALSE(fs::exists(dir / "estacao/terminal/ATUALIZA.DAT"));
@@ -296,7 +297,8 @@ TEST_F(RealRun, AFailedRunStartsTheServerProgramItEndedAndTheMainModule) {
         waitpid(server, nullptr, 0);
     }
     EXPECT_TRUE(ended && WIFSIGNALED(status)) << "the running server program was not ended";
-    EXPECT_EQ(out, "--- plain\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
+    // No settings: the catalogue's folder is nowhere to be reached, an error with its icon.
+    EXPECT_EQ(out, "--- error\nOcorreram erros na Atualização do Módulo : ()\nVerifique se o mesmo não está aberto.\n"
                    "--- answer: OK\n");
     // Both start detached: their records may come in either order.
     std::string launches = Launches(2);
