@@ -149,6 +149,9 @@ private:
     frota::EstadoTerminal EstadoParaFrota(frota::Situacao situacao);
     void GravaEstadoNaFrota(frota::Situacao situacao) noexcept;
     void ProcuraPastaFrota(const std::string& pastaServidor) noexcept;
+    // A box is about to wait for the user: the in-progress record says so, so that a long wait
+    // does not read as a run that never ended.
+    void AnotaCaixaNaFrota() noexcept;
 
     // The work-list line in hand, shared by the catalogue walk and the failure message; none
     // outside the walk, so that an error elsewhere names no line.
@@ -178,6 +181,9 @@ private:
     bool CatalogoPercorrido = false;
     std::optional<std::string> PastaFrota;
     bool PastaFrotaProcurada = false;
+    bool FrotaEmAndamento = false;  // this run's in-progress record is on the share, the final one not yet
+    // The end of the last run that left this terminal current, carried from its previous record.
+    std::optional<std::time_t> UltimoSucesso;
     // Time spent waiting for the user's answers: no copy's time includes it.
     double SegundosEmCaixas = 0;
 };

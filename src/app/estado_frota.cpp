@@ -6,6 +6,8 @@
 #include "app/exit_status.h"
 #include "feedback/relatorio.h"
 #include "frota/gravacao.h"
+#include "frota/leitura.h"
+#include "frota/nome.h"
 #include "frota/tempo.h"
 #include "platform/text.h"
 #include "settings/retorna_caminho.h"
@@ -36,6 +38,23 @@ void PreencheCatalogo(frota::EstadoTerminal& estado, platform::FileSystem& files
     }
 }
 
+// The last success that this terminal's previous record tells (anyone may have written it: only
+// a time of the exact form is taken).
+std::optional<std::time_t> SucessoAnterior(platform::FileSystem& files, const std::string& caminho) {
+    const std::optional<std::string> bytes = frota::LeLimitado(files, caminho);
+    const std::optional<frota::RegistroLido> anterior = bytes ? frota::LeRegistro(*bytes) : std::nullopt;
+    if (!anterior) return std::nullopt;
+    return frota::HoraDeUtc(anterior->Valor("ultimo_sucesso_utc").value_or(""));
+}
+
+// A run that left the terminal holding the server's files: its normal path, nothing left behind
+// (launch failures aside), the whole catalogue judged.
+bool DeixouEmDia(const frota::EstadoTerminal& estado) {
+    const int problemas = SaidaCaminhoDeFalha | SaidaArquivoNaoAtualizado | SaidaOutraExecucao | SaidaServidorNaoResponde;
+    return estado.comando == "atualização" && estado.situacao == frota::Situacao::Normal && estado.codigoSaida &&
+           (*estado.codigoSaida & problemas) == 0 && !estado.catalogoIncompleto;
+}
+
 }  // namespace
 
 void TFrmAtuModulo::ProcuraPastaFrota(const std::string& pastaServidor) noexcept {
@@ -43,7 +62,12 @@ void TFrmAtuModulo::ProcuraPastaFrota(const std::string& pastaServidor) noexcept
     PastaFrotaProcurada = true;
     try {
         const std::string pasta = frota::ComSeparador(pastaServidor + std::string(frota::kPastaTerminais));
-        if (Plataforma.files->dirExists(pasta)) PastaFrota = pasta;
+        if (!Plataforma.files->dirExists(pasta)) return;
+        PastaFrota = pasta;
+        // Every record is written whole again: what the runs before knew comes from the last one.
+        const std::string maquina = Plataforma.system->machineName().value_or("");
+        UltimoSucesso = SucessoAnterior(*Plataforma.files,
+                                        pasta + frota::NomeDoRegistro(maquina, platform::pathForDisplay(PastaPrograma())));
     } catch (...) {
         // No folder to be found: no record, as when the administrator made none.
     }
@@ -58,7 +82,15 @@ frota::EstadoTerminal TFrmAtuModulo::EstadoParaFrota(frota::Situacao situacao) {
     estado.compilacao = Compilacao();
     estado.inicio = InicioExecucao ? InicioExecucao : std::time(nullptr);
     estado.situacao = situacao;
-    if (situacao == frota::Situacao::EmAndamento) return estado;
+    const auto sucesso = [&] {
+        if (UltimoSucesso)
+            estado.adicionais.insert(estado.adicionais.end(), {{"ultimo_sucesso", frota::HoraLocal(*UltimoSucesso)},
+                                                               {"ultimo_sucesso_utc", frota::HoraUtc(*UltimoSucesso)}});
+    };
+    if (situacao == frota::Situacao::EmAndamento) {
+        sucesso();
+        return estado;
+    }
     estado.fim = std::time(nullptr);
     const int codigo = CodigoSaida | (Copias.AlgumNaoAtualizado() ? SaidaArquivoNaoAtualizado : 0);
     estado.codigoSaida = codigo;
@@ -68,17 +100,34 @@ frota::EstadoTerminal TFrmAtuModulo::EstadoParaFrota(frota::Situacao situacao) {
     estado.catalogoIncompleto = !CatalogoPercorrido;
     PreencheCatalogo(estado, *Plataforma.files, CaminhoCatalogo);
     PreencheRetorno(estado);
+    if (DeixouEmDia(estado)) UltimoSucesso = estado.fim;
+    sucesso();
     return estado;
 }
 
 void TFrmAtuModulo::GravaEstadoNaFrota(frota::Situacao situacao) noexcept {
     try {
         if (!PastaFrota) return;
-        if (frota::GravaEstado(*Plataforma.files, *PastaFrota, EstadoParaFrota(situacao)))
+        FrotaEmAndamento = false;
+        if (frota::GravaEstado(*Plataforma.files, *PastaFrota, EstadoParaFrota(situacao))) {
+            FrotaEmAndamento = situacao == frota::Situacao::EmAndamento;
             return;
+        }
         Registro.Escreve("registro do terminal NÃO gravado em " + platform::pathForDisplay(*PastaFrota));
     } catch (...) {
         // The record serves the administrator, never the other way round.
+    }
+}
+
+void TFrmAtuModulo::AnotaCaixaNaFrota() noexcept {
+    // Not on a share that stopped answering: the box would wait for its time-out first.
+    if (!FrotaEmAndamento || (CodigoSaida & SaidaServidorNaoResponde)) return;
+    try {
+        frota::EstadoTerminal estado = EstadoParaFrota(frota::Situacao::EmAndamento);
+        estado.adicionais.push_back({"aguardando_resposta", frota::HoraLocal(std::time(nullptr))});
+        FrotaEmAndamento = frota::GravaEstado(*Plataforma.files, *PastaFrota, estado);
+    } catch (...) {
+        FrotaEmAndamento = false;  // the record serves the administrator, never the other way round
     }
 }
 

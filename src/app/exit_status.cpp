@@ -56,7 +56,7 @@ std::string SignificadoDoCodigoVoltar(int codigo) { return Significado(kCondicoe
 
 std::string DescricaoCodigosTerminais() {
     return "  0  todos os terminais em dia (ou atualizando agora)\n"
-           "  1  algum terminal pede atenção: com falha, atrasado ou silencioso\n"
+           "  1  algum terminal pede atenção: com falha, silencioso, nunca visto ou atrasado\n"
            "  2  a pasta dos registros não pôde ser lida\n"
            "  3  argumentos inválidos\n"
            "  4  a página index.html não pôde ser gravada (5: e algum terminal pede atenção)\n";

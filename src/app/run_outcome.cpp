@@ -43,6 +43,7 @@ void TFrmAtuModulo::MostraRelatorio() {
 
 ui::Answer TFrmAtuModulo::Caixa(ui::BoxKind kind, const std::string& texto, ui::BoxLayout layout) {
     Registro.Escreve("mensagem: " + texto);  // first: a box may wait for a long time
+    AnotaCaixaNaFrota();
     const auto inicio = std::chrono::steady_clock::now();
     const ui::Answer resposta = Aplicacao.MessageBox(kind, texto, layout);
     SegundosEmCaixas += std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();

@@ -70,4 +70,24 @@ std::optional<RegistroLido> LeRegistro(std::string_view bytes) {
     return RegistroLido(std::move(campos));
 }
 
+// At most one byte past the limit, enough for the reader to refuse an oversized record. A short
+// read that completes the size the listing gave is taken as the end: on a share that saves the
+// read that would only find it, one request per record.
+std::optional<std::string> LeLimitado(platform::FileSystem& files, const std::string& caminho, uint64_t tamanhoListado) {
+    std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
+    if (!arquivo) return std::nullopt;
+    std::string bytes(kLimiteRegistro + 1, '\0');
+    size_t lidos = 0;
+    while (lidos < bytes.size()) {
+        const auto pedido = static_cast<int64_t>(bytes.size() - lidos);
+        const int64_t n = arquivo->read(bytes.data() + lidos, pedido);
+        if (n < 0) return std::nullopt;
+        if (n == 0) break;
+        lidos += static_cast<size_t>(n);
+        if (n < pedido && lidos == tamanhoListado) break;
+    }
+    bytes.resize(lidos);
+    return bytes;
+}
+
 }  // namespace frota

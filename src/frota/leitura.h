@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frota/estado.h"
+#include "platform/platform.h"
 
 namespace frota {
 
@@ -30,5 +31,11 @@ private:
 // "key=value" with a key of lower-case ASCII letters, digits and "_"; LF or CR LF line ends and
 // no other control character.
 std::optional<RegistroLido> LeRegistro(std::string_view bytes);
+
+// At most one byte past kLimiteRegistro of a regular file (never a pipe or a device); none when
+// it cannot be read. `tamanhoListado`, the size a listing gave, saves the read that would only
+// find the end.
+std::optional<std::string> LeLimitado(platform::FileSystem& files, const std::string& caminho,
+                                      uint64_t tamanhoListado = kLimiteRegistro + 1);
 
 }  // namespace frota

@@ -18,6 +18,24 @@ std::string HoraLocal(std::time_t t) { return Formata(std::localtime(&t), "%Y-%m
 
 std::string HoraUtc(std::time_t t) { return Formata(std::gmtime(&t), "%Y-%m-%dT%H:%M:%SZ"); }
 
+std::optional<std::time_t> HoraDeUtc(std::string_view texto) {
+    constexpr std::string_view kForma = "0000-00-00T00:00:00Z";
+    if (texto.size() != kForma.size()) return std::nullopt;
+    for (size_t i = 0; i < texto.size(); ++i)
+        if (kForma[i] == '0' ? (texto[i] < '0' || texto[i] > '9') : texto[i] != kForma[i]) return std::nullopt;
+    const auto numero = [&](size_t inicio, size_t n) { return std::stoi(std::string(texto.substr(inicio, n))); };
+    std::tm t = {};
+    t.tm_year = numero(0, 4) - 1900, t.tm_mon = numero(5, 2) - 1, t.tm_mday = numero(8, 2);
+    t.tm_hour = numero(11, 2), t.tm_min = numero(14, 2), t.tm_sec = numero(17, 2);
+#ifdef _WIN32
+    const std::time_t hora = _mkgmtime(&t);
+#else
+    const std::time_t hora = timegm(&t);
+#endif
+    if (hora == static_cast<std::time_t>(-1) || HoraUtc(hora) != texto) return std::nullopt;  // 2026-02-31 and the like
+    return hora;
+}
+
 std::optional<std::time_t> HoraDeDos(uint32_t dos) {
     const platform::LocalDateTime d = platform::unpackDosDateTime(dos);
     std::tm t = {};

@@ -74,7 +74,8 @@ TEST_F(ComandoTerminais, ATerminalThatFailedAsksForAttentionAndThePageIsWritten)
     std::set<std::string> before = Everything();
 
     EXPECT_EQ(Run({"--terminais"}), 1);  // the folder from qor.ini
-    EXPECT_NE(out.find("com falha: 1   silencioso: 0   atrasado: 0   atualizando: 0   em dia: 1"), std::string::npos) << out;
+    EXPECT_NE(out.find("com falha: 1   silencioso: 0   nunca visto: 0   atrasado: 0\n"
+                       "versão anterior: 0   atualizando: 0   em dia: 1   arquivos ignorados: 0\n"), std::string::npos) << out;
     EXPECT_LT(out.find("CAIXA-02"), out.find("CAIXA-01")) << out;  // worst first
     EXPECT_NE(out.find("Catálogo de módulos não encontrado"), std::string::npos);
     before.insert("rede/servidor/QOR7/TERMINAIS/index.html");

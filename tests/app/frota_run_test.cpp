@@ -8,6 +8,7 @@
 #include "app/ultima_guarda.h"
 #include "frota/leitura.h"
 #include "frota/nome.h"
+#include "frota/painel.h"
 #include "platform/forwarding_file_system.h"
 #include "run_fixture.h"
 #include "support/faulty_file_system.h"
@@ -147,6 +148,52 @@ TEST_F(FrotaRun, WithoutTheFolderNoRecordIsWritten) {
     RunUpdate();
     EXPECT_EQ(Form().CodigoSaida, 0);
     EXPECT_FALSE(fs::exists(Pasta()));
+}
+
+// The record is written whole by every run: the last success comes forward from the previous
+// record, through failed runs, and a value that is not exactly a time is dropped.
+TEST_F(FrotaRun, TheLastSuccessIsCarriedThroughFailedRunsAndAForgedOneIsDropped) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Sistema"), ModuleLine("VENDAS.EXE", "Vendas")});
+    Server("QOR7.EXE", "novo");
+    Server("VENDAS.EXE", "nova");
+    RunUpdate();
+    const std::optional<std::string> sucesso = Registro().Valor("ultimo_sucesso_utc");
+    ASSERT_TRUE(sucesso);
+    EXPECT_EQ(sucesso, Registro().Valor("fim_utc"));
+    Server("VENDAS.EXE", "mais nova");
+    auto faulty = std::make_shared<testing_support::FaultyFileSystem>(machine.files);
+    faulty->MakeUnreadable("VENDAS.EXE");
+    machine.files = faulty;
+    RunUpdate();
+    EXPECT_EQ(Registro().Valor("codigo_saida"), "2");
+    EXPECT_EQ(Registro().Valor("ultimo_sucesso_utc"), sucesso);
+    const std::string nome = "rede/servidor/QOR7/TERMINAIS/" + Arquivos()[0];
+    std::string forjado = dir.read(nome);
+    const std::string campo = "ultimo_sucesso_utc=" + *sucesso;
+    ASSERT_NE(forjado.find(campo), std::string::npos);
+    forjado.replace(forjado.find(campo), campo.size(), "ultimo_sucesso_utc=2026-13-01T00:00:00Z");
+    dir.write(nome, forjado);
+    RunUpdate();
+    EXPECT_FALSE(Registro().Valor("ultimo_sucesso_utc"));
+}
+
+// A box that waits for the user (here the report, before the module starts) refreshes the
+// in-progress record first: hours later the run reads as waiting, not as one that never ended.
+TEST_F(FrotaRun, ARunWaitingAtABoxSaysSoAndIsNotTakenForDead) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Sistema")});
+    Server("QOR7.EXE", "novo");
+    RunUpdate();
+    ASSERT_EQ(olhador->registrosNoLancamento.size(), 1u);
+    const auto noLancamento = frota::LeRegistro(olhador->registrosNoLancamento[0]);
+    ASSERT_TRUE(noLancamento);
+    EXPECT_EQ(noLancamento->Valor("situacao"), "em andamento");
+    EXPECT_TRUE(noLancamento->Valor("aguardando_resposta"));
+    const std::time_t agora = std::time(nullptr);
+    const auto terminal = frota::Classifica(Arquivos()[0], *noLancamento, agora - 3 * 3600, {agora, 24});
+    ASSERT_TRUE(terminal);
+    EXPECT_EQ(terminal->grupo, frota::Grupo::EmAndamento);
+    EXPECT_NE(terminal->detalhe.find("esperando resposta"), std::string::npos);
+    EXPECT_EQ(Registro().Valor("situacao"), "normal");  // and the final record replaces it
 }
 
 TEST_F(FrotaRun, TheLastGuardLeavesAFailureRecord) {

@@ -2,10 +2,13 @@
 // hostile files skipped and counted or shown harmlessly.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <regex>
 #include <set>
 
+#include "frota/nome.h"
 #include "frota/painel.h"
+#include "platform/text.h"
 #include "frota_fixture.h"
 
 namespace {
@@ -59,11 +62,87 @@ TEST_F(Painel, EachTerminalInItsGroupWorstFirstAndOldestNewsFirst) {
     EXPECT_EQ(Le(48).Quantos(Grupo::Silencioso), 0u);  // another limit of silence
 }
 
-TEST_F(Painel, UpToDateAndUpdatingNowNeedNoAttention) {
+TEST_F(Painel, UpToDateUpdatingAndHeldBackNeedNoAttentionSilenceAndNeverSeenDo) {
     pasta.Grava(Estado("A"), agora - 60);
     pasta.Grava(Estado("B", Situacao::EmAndamento), agora - 60);
-    EXPECT_FALSE(Le().PedeAtencao());
+    frota::EstadoTerminal retido = Estado("RETIDO");
+    retido.listasAdicionais.push_back({"arquivos_retidos", "arquivo_retido", {"VENDAS.EXE"}});
+    pasta.Grava(retido, agora - 60);
+    frota::Painel painel = Le();
+    EXPECT_FALSE(painel.PedeAtencao());
+    EXPECT_EQ(painel.Quantos(Grupo::Retido), 1u);
+    EXPECT_NE(frota::TabelaDoPainel(painel).find("versão anterior: 1"), std::string::npos);
     EXPECT_FALSE(frota::LePainel(*pasta.files, pasta.Pasta() + "nao-existe", {agora, 24}).legivel);
+
+    pasta.Grava(Estado("SUMIU"), agora - 25 * 3600);  // alone with terminals that are fine
+    EXPECT_TRUE(Le().PedeAtencao());
+    std::remove((pasta.Pasta() + frota::NomeDoRegistro("SUMIU", "C:\\QOR7\\")).c_str());
+    pasta.GravaBytes(frota::kArquivoEsperados, "# caixas da loja\r\na\r\n  Caixa-09  \r\nretido\r\n", agora);
+    painel = Le();
+    EXPECT_EQ(Grupos(painel).front(), (std::pair<std::string, Grupo>{"Caixa-09", Grupo::NuncaVisto}));
+    EXPECT_EQ(painel.terminais.size(), 4u);
+    EXPECT_EQ(painel.ignorados, 0u);
+    EXPECT_TRUE(painel.PedeAtencao());
+}
+
+TEST_F(Painel, WhenMostTerminalsWereNotHeardOfTodayThePageWarnsAtTheTop) {
+    pasta.Grava(Estado("A"), agora - 60);
+    pasta.Grava(Estado("B"), agora - 30 * 3600);
+    EXPECT_TRUE(Le(48).PoucosDeramNoticia());  // one of two is not most
+    pasta.Grava(Estado("C"), agora - 3600);
+    const frota::Painel painel = Le(48);
+    EXPECT_FALSE(painel.PoucosDeramNoticia());
+    EXPECT_EQ(frota::PaginaDoPainel(painel).find("class=\"aviso\""), std::string::npos);
+    pasta.Grava(Estado("D"), agora - 40 * 3600);
+    EXPECT_NE(frota::TabelaDoPainel(Le(48)).find("ATENÇÃO: só 2 de 4 terminais deram notícia"), std::string::npos);
+    EXPECT_NE(frota::PaginaDoPainel(Le(48)).find("class=\"aviso\""), std::string::npos);
+}
+
+TEST_F(Painel, TheShopsUpdatersPublicationsAndRenewalsAreCounted) {
+    const auto grava = [&](const std::string& maquina, const std::string& versao, const std::string& publicacao,
+                           const std::string& renovacao) {
+        frota::EstadoTerminal e = Estado(maquina);
+        e.versao = versao;
+        e.compilacao = "b" + versao;
+        if (!publicacao.empty()) e.adicionais.push_back({"publicacao", publicacao});
+        if (!renovacao.empty()) e.adicionais.push_back({"renovacao", renovacao});
+        pasta.Grava(e, agora - 60);
+    };
+    grava("A", "1.05", "7", "");
+    grava("B", "1.06", "9", "tomada: 1.06 (b1.06)");
+    grava("C", "1.06", "9", "");
+    grava("D", "1.05", "9x", "recusada: o programa não traz a marca deste atualizador");
+    grava("E", "1.05", "", "falhou: --simular não terminou em 30 s");
+    const frota::Painel painel = Le();
+    EXPECT_EQ(painel.Atualizadores(),
+              (std::vector<std::pair<std::string, size_t>>{{"1.05 (b1.05)", 3}, {"1.06 (b1.06)", 2}}));
+    EXPECT_EQ(painel.PublicacaoMaisRecente(), 9);
+    EXPECT_EQ(painel.NaPublicacaoMaisRecente(), 2u);
+    EXPECT_EQ(painel.RenovacoesComProblema(), 2u);
+    const std::string tabela = frota::TabelaDoPainel(painel);
+    EXPECT_NE(tabela.find("Publicação mais recente: 9, em 2 de 5 terminais"), std::string::npos) << tabela;
+    EXPECT_NE(tabela.find("renovação do atualizador recusada: o programa"), std::string::npos) << tabela;
+}
+
+// However long and unbreakable its values, a record leaves every console line within 80
+// columns, and the terminal is named by its machine as the record spells it.
+TEST_F(Painel, TheTableFitsEightyColumnsAndNamesTheMachineReadably) {
+    frota::EstadoTerminal longo = Estado(std::string(300, 'M'), Situacao::Falha, 1);
+    longo.usuario = std::string(300, 'u');
+    longo.versao = std::string(300, '9');
+    longo.falha = std::string(400, 'x') + " " + std::string(70, 'y');
+    longo.pastaPrograma = "C:\\" + std::string(400, 'p');
+    pasta.Grava(longo, agora - 60);
+    const std::string gerencia = pasta.Grava(Estado("GERÊNCIA-SALÃO"), agora - 479 * 3600);
+    const std::string tabela = frota::TabelaDoPainel(Le());
+    for (size_t inicio = 0, fim; inicio < tabela.size(); inicio = fim + 1) {
+        fim = tabela.find('\n', inicio);
+        EXPECT_LE(platform::utf8Length(tabela.substr(inicio, fim - inicio)), 80u) << tabela.substr(inicio, fim - inicio);
+    }
+    EXPECT_NE(tabela.find("GERÊNCIA-SALÃO"), std::string::npos) << tabela;
+    EXPECT_EQ(tabela.find(gerencia.substr(0, gerencia.size() - 4)), std::string::npos) << tabela;
+    EXPECT_NE(tabela.find("há 19 dias"), std::string::npos) << tabela;
+    EXPECT_NE(tabela.find("…"), std::string::npos);
 }
 
 TEST_F(Painel, ACutListShowsHowManyMoreThereAre) {
@@ -79,7 +158,7 @@ TEST_F(Painel, ACutListShowsHowManyMoreThereAre) {
 // Every tag and attribute of the page is one of the page's own; no script, no remote resource.
 void EsperaPaginaInofensiva(const std::string& html) {
     const std::set<std::string> tags = {"!DOCTYPE", "html", "head", "meta", "title", "style", "body", "h1", "p",
-                                        "div", "b", "table", "thead", "tbody", "tr", "th", "td", "br", "span"};
+                                        "div", "b", "table", "thead", "tbody", "tr", "th", "td", "br", "span", "h2"};
     const std::regex tag("<(/?)([^\\s>/]+)([^<>]*)>");
     for (auto it = std::sregex_iterator(html.begin(), html.end(), tag); it != std::sregex_iterator(); ++it) {
         EXPECT_TRUE(tags.count((*it)[2].str())) << (*it)[0].str();
@@ -100,6 +179,9 @@ TEST_F(Painel, HostileRecordsAreSkippedAndCountedOrShownHarmlessly) {
     marcacao.usuario = "\" onmouseover=\"alert(1)";
     marcacao.pastaPrograma = "C:\\<img src=http://x/y.png>\\";
     marcacao.falha = "<style>@import url(http://x)</style>\xE2\x80\xAE" "exe.gnp";  // and a right-to-left override
+    marcacao.versao = "<i>1.0</i>";
+    marcacao.compilacao = "<u>b</u>";
+    marcacao.adicionais = {{"renovacao", "recusada: <img src=x>"}, {"publicacao", "<b>9</b>"}};
     const std::string nomeMarcacao = pasta.Grava(marcacao, agora);
     const std::string assinatura = std::string(frota::kAssinatura) + "\r\n";
     pasta.GravaBytes("CONTROLE_00000001.txt", assinatura + "situacao=normal\r\nmaquina=\x1b]0;x\x07\r\n", agora);
@@ -124,6 +206,8 @@ TEST_F(Painel, HostileRecordsAreSkippedAndCountedOrShownHarmlessly) {
     EsperaPaginaInofensiva(html);
     EXPECT_NE(html.find("&lt;script&gt;alert(1)&lt;/script&gt;"), std::string::npos);
     EXPECT_NE(html.find("&quot; onmouseover=&quot;alert(1)"), std::string::npos);
+    for (const char* campo : {"&lt;i&gt;1.0&lt;/i&gt;", "&lt;u&gt;b&lt;/u&gt;", "recusada: &lt;img src=x&gt;"})
+        EXPECT_NE(html.find(campo), std::string::npos) << campo;
     EXPECT_EQ(html.find("\xE2\x80\xAE"), std::string::npos);
     const std::string tabela = frota::TabelaDoPainel(painel);
     EXPECT_EQ(tabela.find_first_of(std::string("\x1b\x07\r", 3)), std::string::npos);
