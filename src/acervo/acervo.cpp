@@ -1,5 +1,7 @@
 #include "acervo/acervo.h"
 
+#include <chrono>
+
 #include "platform/text.h"
 
 namespace acervo {
@@ -70,6 +72,21 @@ bool PrecisaCopiar(const std::optional<Versao>& servidor, const std::optional<Ve
         }
     }
     return MaisNovo(*servidor, *local);
+}
+
+bool Repara(const Entrada& registrada, const Versao& servidor) {
+    if (registrada.estado == Estado::Retido) return false;
+    return registrada.estado == Estado::Incompleto ||
+           (registrada.recente && servidor.stamp.lastWrite <= registrada.servidor.lastWrite);
+}
+
+bool Recente(int64_t horaDoServidor) {
+    // File times count 100 ns from 1601; the clock counts from 1970.
+    constexpr int64_t kDe1601a1970 = 11'644'473'600LL * 10'000'000;
+    constexpr int64_t kMinutos = 10LL * 60 * 10'000'000;
+    const auto desde1970 = std::chrono::duration_cast<std::chrono::microseconds>(
+        std::chrono::system_clock::now().time_since_epoch());
+    return kDe1601a1970 + desde1970.count() * 10 - horaDoServidor < kMinutos;
 }
 
 }  // namespace acervo

@@ -37,6 +37,9 @@ struct Entrada {
     uint64_t execucao = 0;              // the run that installed it (only runs that copy are counted)
     Anterior anterior = Anterior::NaoGuardada;
     platform::FileStamp versaoAnterior{};  // the kept previous generation, when anterior is Guardada
+    // The server file had been written minutes before it was copied: it may have been a publish
+    // in progress, and a later copy of an earlier-dated version of it repairs this one.
+    bool recente = false;
     bool operator==(const Entrada&) const = default;
 };
 
@@ -85,5 +88,15 @@ bool MaisNovo(const Versao& servidor, const Versao& local);
 // could not be finished. A version taken back is not copied again until the server changes it.
 bool PrecisaCopiar(const std::optional<Versao>& servidor, const std::optional<Versao>& local,
                    const Entrada* vigente);
+
+// Whether a copy over the file an entry describes repairs that entry's update rather than brings
+// a new one: the copy was left unfinished, or it read a file just written whose server version
+// now is not later (copied half-published, the publisher then gave it the build's earlier time).
+// An earlier build put back is a new update; a version taken back is never repaired.
+bool Repara(const Entrada& registrada, const Versao& servidor);
+
+// Whether a server file written at `horaDoServidor` (a file time) was written in the last minutes,
+// or later than this clock says: a publisher may still have been writing it.
+bool Recente(int64_t horaDoServidor);
 
 }  // namespace acervo

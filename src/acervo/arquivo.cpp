@@ -77,7 +77,7 @@ std::string Linha(const Entrada& e) {
     return "servidor=" + StampTexto(e.servidor) + "\tlocal=" + StampTexto(e.local) +
            "\tconteudo=" + (e.conteudo ? DigestText(*e.conteudo) : std::string("-")) + "\testado=" +
            std::string(NomeEstado(e.estado)) + "\texecucao=" + std::to_string(e.execucao) +
-           "\tanterior=" + AnteriorTexto(e) + "\tarquivo=" + e.nome + "\n";
+           "\tanterior=" + AnteriorTexto(e) + (e.recente ? "\trecente=1" : "") + "\tarquivo=" + e.nome + "\n";
 }
 
 // "chave=valor" fields split by tabs; "arquivo=" comes last and takes the rest of the line, so a
@@ -123,6 +123,8 @@ std::optional<Entrada> EntradaDaLinha(std::string_view linha) {
             if (!execucao) return std::nullopt;
             e.execucao = *execucao;
             temExecucao = true;
+        } else if (chave == "recente" && !e.recente && valor == "1") {
+            e.recente = true;
         } else if (chave == "anterior" && !temAnterior) {
             const auto anterior = AnteriorDoTexto(valor);
             if (!anterior) return std::nullopt;

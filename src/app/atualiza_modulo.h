@@ -137,6 +137,11 @@ private:
     // Notes in the record what the copy of `nome` left on the terminal.
     void AnotaNoAcervo(const std::string& nome, const std::string& destino);
     void GravaAcervo();
+    // The keeping of the copy about to be made over `nome`: a repair of the record's entry carries
+    // its kept version forward.
+    void PreparaCopia(const std::string& nome, const std::string& pastaServidor);
+    // The record could not be written: exit status, log and fleet record say so.
+    void AvisaAcervoNaoGravado();
     // The step back (voltar.cpp): --voltar's run, the held-back files of an update run, and
     // what both tell the fleet's record.
     void VoltaUltimaAtualizacao();
@@ -162,6 +167,8 @@ private:
     bool ModuloIniciado = false;
     // The record was read, so writing it keeps what it held.
     bool AcervoLido = false;
+    bool AcervoNaoGravado = false;
+    acervo::Acervo AcervoInicial;  // the record as the run read it, before anything changed it
     // This run's number in the record, and what keeps the versions its copies replace.
     uint64_t NumeroExecucao = 0;
     std::unique_ptr<retorno::Guarda> Anteriores;

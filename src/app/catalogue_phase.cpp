@@ -13,6 +13,7 @@
 
 #include "platform/text.h"
 #include "process/cleanup.h"
+#include "retorno/diario.h"
 #include "retorno/nomes.h"
 #include "settings/retorna_caminho.h"
 
@@ -27,9 +28,12 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
     Registro.Escreve("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(Memo1.Lines.size()) +
                      " linhas");
     Acervo = acervo::Le(*Plataforma.files, PastaPrograma());
+    // What a run killed before it wrote the record replaced, told by its journal.
+    retorno::Retoma(*Plataforma.files, PastaPrograma(), Acervo, [this](const std::string& linha) { Registro.Escreve(linha); });
     AcervoLido = true;
+    AcervoInicial = Acervo;
     NumeroExecucao = Acervo.UltimaExecucao() + 1;
-    Anteriores = std::make_unique<retorno::Guarda>(Plataforma.files, PastaPrograma(),
+    Anteriores = std::make_unique<retorno::Guarda>(Plataforma.files, PastaPrograma(), NumeroExecucao,
                                                    [this](const std::string& linha) { Registro.Escreve(linha); });
 }
 
@@ -61,7 +65,7 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         const Decisao decisao = DecideCopia(*Pastas, Acervo, linha.nome, pastaServidor, pastaPrograma);
         if (!decisao.servidorLido) return ServidorNaoResponde(pastaServidor, linha);
         if (!decisao.copiar) continue;
-        Anteriores->Prepara(linha.nome);
+        PreparaCopia(linha.nome, pastaServidor);
         CopiaArquivo(origem, destino);
         AnotaNoAcervo(linha.nome, destino);
         Pastas->Atualiza(pastaPrograma, linha.nome);
@@ -71,6 +75,16 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
     }
     LinhaAtual = kNenhumaLinha;
     CatalogoPercorrido = true;
+}
+
+void TFrmAtuModulo::PreparaCopia(const std::string& nome, const std::string& pastaServidor) {
+    const std::optional<acervo::Versao> servidor = Pastas->Procura(pastaServidor, nome).versao;
+    if (!servidor) return Anteriores->Prepara(nome);
+    // The entry as the run found it: the clean-up and the sweeps may have dropped it since.
+    const acervo::Entrada* registrada = AcervoInicial.Procura(nome);
+    const std::optional<acervo::Versao> local = Pastas->Procura(PastaPrograma(), nome).versao;
+    const bool fala = registrada && (!local || local->stamp == registrada->local);
+    Anteriores->Prepara(nome, servidor->stamp, fala && acervo::Repara(*registrada, *servidor) ? registrada : nullptr);
 }
 
 void TFrmAtuModulo::ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha) {
@@ -128,6 +142,7 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
         entrada.servidor = copiada->Source;
         if (!copiada->Finished) entrada.estado = acervo::Estado::Incompleto;
     }
+    entrada.recente = acervo::Recente(entrada.servidor.lastWrite);
     // What the clean-up would delete keeps its bytes' digest, so that the next run can leave it.
     if (entrada.estado == acervo::Estado::Instalado && process::NomeAntigo(nome))
         entrada.conteudo = acervo::DigestOfFile(*Plataforma.files, destino);
@@ -136,11 +151,21 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
 
 void TFrmAtuModulo::GravaAcervo() {
     if (Anteriores) Anteriores->Encerra();
-    if (!AcervoLido || !Acervo.Alterado()) return;
+    if (!AcervoLido) return;
     AcervoLido = false;  // once per run
-    if (!acervo::Grava(*Plataforma.files, PastaPrograma(), Acervo))
-        Registro.Escreve("registro do que o terminal recebeu não gravado: " +
-                         platform::pathForDisplay(PastaPrograma() + std::string(acervo::kNomeArquivo)));
+    // Once the record knows every run, the journal has nothing more to tell.
+    if (!Acervo.Alterado() || acervo::Grava(*Plataforma.files, PastaPrograma(), Acervo))
+        return retorno::ApagaDiario(*Plataforma.files, PastaPrograma());
+    AvisaAcervoNaoGravado();
+}
+
+void TFrmAtuModulo::AvisaAcervoNaoGravado() {
+    AcervoNaoGravado = true;
+    CodigoSaida |= SaidaAcervoNaoGravado;
+    Registro.Escreve("registro do que o terminal recebeu NÃO gravado: " +
+                     platform::pathForDisplay(PastaPrograma() + std::string(acervo::kNomeArquivo)) +
+                     " (o diário em " + std::string(retorno::kPastaAnteriores) +
+                     " guarda o que esta execução substituiu, para a próxima execução ou --voltar)");
 }
 
 void TFrmAtuModulo::RegistraCopia(const feedback::ResultadoCopia& copia) {

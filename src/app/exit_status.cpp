@@ -15,6 +15,7 @@ constexpr Condicao kCondicoes[] = {
     {SaidaLancamentoFalhou, "um programa não pôde ser iniciado"},
     {SaidaOutraExecucao, "outra execução já atualizava esta pasta: esta não fez nada"},
     {SaidaServidorNaoResponde, "a pasta do servidor não pôde ser lida: parte do catálogo não foi conferida"},
+    {SaidaAcervoNaoGravado, "o registro do terminal (AtualizaTerminalQOR7.acervo) não pôde ser gravado"},
 };
 
 constexpr const char* kNormal = "atualização completa e módulo iniciado";
@@ -25,6 +26,7 @@ constexpr Condicao kCondicoesVoltar[] = {
     {SaidaLancamentoFalhou, "um programa não pôde ser iniciado"},
     {SaidaOutraExecucao, "outra execução já trabalhava nesta pasta: esta não fez nada"},
     {SaidaNadaAVoltar, "nada a voltar: nenhuma versão guardada, ou a última atualização já desfeita"},
+    {SaidaAcervoNaoGravado, "o registro do terminal (AtualizaTerminalQOR7.acervo) não pôde ser gravado"},
 };
 
 constexpr const char* kNormalVoltar = "a última atualização foi desfeita e o módulo iniciado";

@@ -15,6 +15,7 @@ enum CodigoSaida : int {
     SaidaOutraExecucao = 8,        // another run was updating this program folder: this one did nothing
     SaidaServidorNaoResponde = 16, // the server's folder stopped answering: part of the catalogue was not judged
     SaidaNadaAVoltar = 32,         // --voltar found nothing to take back and changed nothing
+    SaidaAcervoNaoGravado = 64,    // the terminal's record could not be written (its journal stays)
 };
 
 // The table above for the usage text, one line per value.

@@ -6,6 +6,7 @@
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "platform/text.h"
+#include "retorno/diario.h"
 #include "retorno/relato.h"
 #include "retorno/volta.h"
 
@@ -31,6 +32,8 @@ void TFrmAtuModulo::VoltaUltimaAtualizacao() {
     try {
         // Everything it needs is on the terminal: the record and the kept versions.
         acervo::Acervo registro = acervo::Le(*Plataforma.files, PastaPrograma());
+        // A run killed before it wrote the record is the last one, with what its journal tells.
+        retorno::Retoma(*Plataforma.files, PastaPrograma(), registro, [this](const std::string& linha) { Registro.Escreve(linha); });
         const retorno::Volta volta = retorno::VoltaUltimaAtualizacao(*Plataforma.files, PastaPrograma(), registro);
         for (const std::string& linha : retorno::LinhasDaVolta(volta)) Registro.Escreve(linha);
         for (const retorno::ArquivoDaVolta& a : volta.arquivos) {
@@ -39,9 +42,10 @@ void TFrmAtuModulo::VoltaUltimaAtualizacao() {
         }
         CodigoSaida |= CodigoDaVolta(volta);
         std::string texto = retorno::TextoDaVolta(volta);
-        if (registro.Alterado() && !acervo::Grava(*Plataforma.files, PastaPrograma(), registro)) {
-            Registro.Escreve("registro do que o terminal recebeu NÃO gravado: " +
-                             platform::pathForDisplay(PastaPrograma() + std::string(acervo::kNomeArquivo)));
+        if (!registro.Alterado() || acervo::Grava(*Plataforma.files, PastaPrograma(), registro)) {
+            if (registro.Alterado()) retorno::ApagaDiario(*Plataforma.files, PastaPrograma());
+        } else {
+            AvisaAcervoNaoGravado();
             CodigoSaida |= SaidaArquivoNaoAtualizado;
             texto += kRegistroNaoGravado;
         }
@@ -68,6 +72,7 @@ void TFrmAtuModulo::AnotaRetidos() {
 }
 
 void TFrmAtuModulo::PreencheRetorno(frota::EstadoTerminal& estado) const {
+    if (AcervoNaoGravado) estado.adicionais.push_back({"acervo_nao_gravado", "sim"});
     if (!VoltarPedido) {
         estado.listasAdicionais.push_back({"arquivos_retidos", "arquivo_retido", Retidos});
         return;

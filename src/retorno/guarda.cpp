@@ -1,35 +1,57 @@
 #include "retorno/guarda.h"
 
 #include "platform/text.h"
+#include "retorno/diario.h"
 #include "retorno/nomes.h"
 #include "retorno/vinculos.h"
 
 namespace retorno {
 
-Guarda::Guarda(std::shared_ptr<platform::FileSystem> files, std::string pastaPrograma, Aviso aviso)
-    : files_(std::move(files)), pasta_(std::move(pastaPrograma)), aviso_(std::move(aviso)) {}
+Guarda::Guarda(std::shared_ptr<platform::FileSystem> files, std::string pastaPrograma, uint64_t execucao, Aviso aviso)
+    : files_(std::move(files)), pasta_(std::move(pastaPrograma)), execucao_(execucao), aviso_(std::move(aviso)) {}
 
 void Guarda::Prepara(const std::string& nome) {
     const std::optional<std::string> normal = NomeNormal(nome);
-    if (normal) Prepara(nome, *normal);
+    if (normal) Prepara(nome, *normal, std::nullopt);
 }
 
-void Guarda::Prepara(const std::string& nome, const std::string& normal) {
+void Guarda::Prepara(const std::string& nome, const platform::FileStamp& servidor, const acervo::Entrada* reparo) {
+    const std::optional<std::string> normal = NomeNormal(nome);
+    if (!normal) return;
+    if (reparo && !feitos_.count(acervo::Chave(*normal))) return Adianta(nome, *normal, servidor, *reparo);
+    Prepara(nome, *normal, servidor);
+}
+
+bool Guarda::Anota(const std::string& nome, const std::optional<platform::FileStamp>& servidor,
+                   const std::optional<platform::FileStamp>& anterior) {
+    return retorno::Anota(*files_, pasta_, {execucao_, nome, servidor, anterior});
+}
+
+void Guarda::Prepara(const std::string& nome, const std::string& normal, const std::optional<platform::FileStamp>& servidor) {
     const std::string chave = acervo::Chave(normal);
     if (feitos_.count(chave)) {
         passos_[chave] = Passo::Repetido;
         return;
     }
+    const std::string arquivo = Caminho(nome), pendente = Caminho(NomePendente(normal));
     // Deleted by the clean-up: its second name already holds the version this copy replaces.
     if (apagados_.count(chave)) {
         passos_[chave] = Passo::Pendente;
+        Anota(nome, servidor, files_->stampOf(pendente));
         return;
     }
-    const std::string arquivo = Caminho(nome), pendente = Caminho(NomePendente(normal));
     // A second name left by a run that was killed: whatever it holds, the file now replaces it.
     const bool limpo = RemoveNome(*files_, pendente, arquivo);
-    if (!files_->fileExists(arquivo)) {
+    const std::optional<platform::FileStamp> antes = files_->stampOf(arquivo);
+    if (!antes) {
         passos_[chave] = Passo::Novo;
+        Anota(nome, servidor, std::nullopt);
+        return;
+    }
+    // The journal first: a run that stops before its record is written is known by it.
+    if (!Anota(nome, servidor, antes)) {
+        passos_[chave] = Passo::Falhou;
+        aviso_("versão anterior NÃO guardada (o diário das alterações não pôde ser escrito): " + platform::pathForDisplay(nome));
         return;
     }
     if (limpo && CriaPastas(*files_, pasta_, NomePendente(normal)) && files_->linkFile(arquivo, pendente)) {
@@ -39,6 +61,30 @@ void Guarda::Prepara(const std::string& nome, const std::string& normal) {
     passos_[chave] = Passo::Falhou;
     aviso_("versão anterior NÃO guardada (a pasta não aceita um segundo nome para o arquivo): " +
            platform::pathForDisplay(nome));
+}
+
+// A repair of the same update: the version that update replaced stays the kept one, and the
+// flawed copy being replaced is not kept at all.
+void Guarda::Adianta(const std::string& nome, const std::string& normal, const platform::FileStamp& servidor,
+                     const acervo::Entrada& reparo) {
+    const std::string chave = acervo::Chave(normal);
+    Guardado levado{reparo.anterior, reparo.versaoAnterior};
+    if (levado.anterior == acervo::Anterior::Guardada && files_->stampOf(Caminho(NomeGuardado(normal))) != levado.versao)
+        levado = {};
+    // Later than the version the server finished: a part of the same publish, never whole there.
+    if (levado.anterior == acervo::Anterior::Guardada && levado.versao.lastWrite > servidor.lastWrite) {
+        levado = {};
+        aviso_("versão anterior NÃO guardada (a guardada é de uma publicação que não estava terminada): " +
+               platform::pathForDisplay(nome));
+    }
+    if (apagados_.erase(chave)) RemoveNome(*files_, Caminho(NomePendente(normal)), "");
+    const std::optional<platform::FileStamp> anterior =
+        levado.anterior == acervo::Anterior::Guardada ? std::optional(levado.versao)
+        : levado.anterior == acervo::Anterior::Nenhuma ? std::nullopt
+                                                       : files_->stampOf(Caminho(nome));
+    Anota(nome, servidor, anterior);
+    passos_[chave] = Passo::Adiante;
+    adiante_[chave] = levado;
 }
 
 Guardado Guarda::Conclui(const std::string& nome, bool substituido) {
@@ -53,12 +99,21 @@ Guardado Guarda::Conclui(const std::string& nome, bool substituido) {
         case Passo::Novo: return {acervo::Anterior::Nenhuma, {}};
         case Passo::Falhou: return {};
         case Passo::Repetido: return feitos_[chave];
+        case Passo::Adiante: {
+            const Guardado levado = adiante_[chave];
+            adiante_.erase(chave);
+            return substituido ? feitos_[chave] = levado : Guardado{};
+        }
         case Passo::Pendente: break;
     }
-    apagados_.erase(chave);
-    const std::string pendente = Caminho(NomePendente(*normal));
+    const bool apagado = apagados_.erase(chave) > 0;
+    const std::string arquivo = Caminho(nome), pendente = Caminho(NomePendente(*normal));
     if (!substituido) {
-        RemoveNome(*files_, pendente, Caminho(nome));
+        // Deleted by the clean-up and not brought back: its own bytes are at hand.
+        if (apagado && !files_->fileExists(arquivo) && files_->moveFile(pendente, arquivo))
+            aviso_("devolvido ao terminal (a cópia que o traria de volta falhou): " + platform::pathForDisplay(nome));
+        else
+            RemoveNome(*files_, pendente, arquivo);
         return {};
     }
     return feitos_[chave] = Guarda_(nome, *normal);

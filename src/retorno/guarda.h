@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "acervo/acervo.h"
@@ -25,10 +26,15 @@ struct Guardado {
 class Guarda {
 public:
     using Aviso = std::function<void(const std::string& linha)>;  // what the run log should say
-    Guarda(std::shared_ptr<platform::FileSystem> files, std::string pastaPrograma, Aviso aviso);
+    // `execucao`: the run's number, for its journal (diario.h).
+    Guarda(std::shared_ptr<platform::FileSystem> files, std::string pastaPrograma, uint64_t execucao, Aviso aviso);
 
-    // Before a copy over `nome` (as the catalogue names it), or before the clean-up deletes it.
+    // Before the clean-up deletes `nome`.
     void Prepara(const std::string& nome);
+    // Before a copy over `nome` (as the catalogue names it) of the server version `servidor`.
+    // `reparo`: the entry of the update that this copy repairs (copied half-published, or left
+    // unfinished); its kept version is carried forward instead of the flawed copy being kept.
+    void Prepara(const std::string& nome, const platform::FileStamp& servidor, const acervo::Entrada* reparo);
     // After it: whether the copy replaced the file. What the record should say of the old version.
     Guardado Conclui(const std::string& nome, bool substituido);
     // The clean-up deleted `nome` after Prepara: its second name holds the old version until a
@@ -38,17 +44,23 @@ public:
     void Encerra();
 
 private:
-    enum class Passo { Novo, Falhou, Pendente, Repetido };
-    void Prepara(const std::string& nome, const std::string& normal);
+    enum class Passo { Novo, Falhou, Pendente, Repetido, Adiante };
+    void Prepara(const std::string& nome, const std::string& normal, const std::optional<platform::FileStamp>& servidor);
+    void Adianta(const std::string& nome, const std::string& normal, const platform::FileStamp& servidor,
+                 const acervo::Entrada& reparo);
+    bool Anota(const std::string& nome, const std::optional<platform::FileStamp>& servidor,
+               const std::optional<platform::FileStamp>& anterior);
     Guardado Guarda_(const std::string& nome, const std::string& normal);
     std::string Caminho(const std::string& relativo) const { return pasta_ + relativo; }
 
     std::shared_ptr<platform::FileSystem> files_;
     std::string pasta_;
+    uint64_t execucao_;
     Aviso aviso_;
     std::map<std::string, Passo> passos_;        // by acervo::Chave of the normal name
     std::map<std::string, std::string> apagados_;  // deleted by the clean-up: the pending second name
     std::map<std::string, Guardado> feitos_;     // kept in this run: a second copy keeps nothing more
+    std::map<std::string, Guardado> adiante_;    // repairs: the kept version carried forward
 };
 
 }  // namespace retorno

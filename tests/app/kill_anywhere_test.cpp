@@ -18,6 +18,7 @@
 #include "acervo/arquivo.h"
 #include "platform/dos_time.h"
 #include "platform/platform.h"
+#include "retorno/diario.h"
 #include "retorno/nomes.h"
 #include "run_fixture.h"
 #include "support/child_process.h"
@@ -142,7 +143,7 @@ protected:
     void ExpectKeptOld(const std::string& when, int lane) const {
         if (!fs::exists(Kept(lane))) return;
         for (const auto& entry : fs::recursive_directory_iterator(Kept(lane))) {
-            if (!entry.is_regular_file()) continue;
+            if (!entry.is_regular_file() || entry.path() == Kept(lane) / std::string(retorno::kDiario)) continue;
             const Module* module = Named(entry.path().filename().string());
             ASSERT_TRUE(module && module->old) << entry.path() << " kept " << when;
             EXPECT_EQ(dir.read(fs::relative(entry.path(), dir.path()).string()), module->old->content) << when;
@@ -163,6 +164,7 @@ protected:
             EXPECT_EQ(files->lastWriteDos(TerminalPath(module.name, lane)), platform::packDosDateTime(module.current.time));
         }
         EXPECT_EQ(Temporaries(lane), std::vector<std::string>{});
+        EXPECT_FALSE(fs::exists(Kept(lane) / std::string(retorno::kDiario))) << "the record written, its journal goes";
         ExpectRecordTrue("after the clean run", lane);
     }
 
@@ -268,6 +270,80 @@ TEST_F(KillAnywhere, AStepBackKilledAnywhereLeavesEveryFileOldOrNewAndTheNextOne
             const auto again = testing_support::RunAndWait(Program(lane), voltar, Terminal(lane), 20, {Quiet()});
             EXPECT_TRUE(again.exitStatus == kWholeRun || again.exitStatus == (kWholeRun | 32)) << when;
             expectTakenBack(when + ", then a whole step back", lane);
+        }
+    };
+    std::vector<std::thread> lanes;
+    for (int lane = 0; lane < kLanes; ++lane) lanes.emplace_back(killEvery, lane);
+    for (std::thread& lane : lanes) lane.join();
+}
+
+// Two updates of different files, the second one killed anywhere or unable to write its record
+// (read-only), then a step back: it gives back exactly what that second run replaced, or, when it
+// replaced nothing, what the first one replaced; never anything else.
+TEST_F(KillAnywhere, AStepBackAfterAKilledRunTakesBackWhatThatRunReplacedAndNothingElse) {
+    if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
+    // The first run brings VENDAS.EXE alone: the server holds the terminal's version of the rest.
+    for (const Module& module : modules)
+        if (module.name != "VENDAS.EXE" && module.old) Publish(module.name, *module.old);
+        else if (module.name != "VENDAS.EXE") fs::remove(ServerPath(module.name));
+    ResetTerminal();
+    ASSERT_EQ(testing_support::RunAndWait(Program(), {}, Terminal(), 20, {Quiet()}).exitStatus, kWholeRun);
+    ASSERT_EQ(TerminalText("VENDAS.EXE"), Named("VENDAS.EXE")->current.content);
+    const fs::path first = dir / "primeira";
+    CopyTree(Terminal(), first, Program());
+    for (const Module& module : modules) Publish(module.name, module.current);
+    const std::string record = std::string(acervo::kNomeArquivo);
+    auto restore = [&](int lane, bool readOnlyRecord) {
+        for (const auto& entry : fs::directory_iterator(Terminal(lane)))
+            if (entry.path() != Program(lane)) fs::remove_all(entry.path());
+        CopyTree(first, Terminal(lane), {});
+        if (readOnlyRecord) files->setAttributes(TerminalPath(record, lane), platform::attr::ReadOnly);
+    };
+    // A module as the first run left it (the terminal's old version where it did not copy).
+    auto firstVersion = [&](const Module& module) -> std::optional<std::string> {
+        if (fs::exists(first / module.name)) return dir.read(fs::relative(first / module.name, dir.path()).string());
+        return std::nullopt;
+    };
+    restore(0, false);
+    const testing_support::TracedRun reference = testing_support::RunTraced(Program(), Terminal(), {}, nullptr);
+    ASSERT_EQ(reference.exitStatus, kWholeRun);
+    std::vector<std::optional<CallMoment>> moments = {std::nullopt};  // first: no kill, the record refused
+    for (size_t i = 0; i < reference.calls.size(); ++i) moments.insert(moments.end(), {CallMoment{i, false}, CallMoment{i, true}});
+    std::cout << "(killing the second run at " << moments.size() - 1 << " moments)\n";
+    const std::vector<std::string> voltar = {"--voltar"};
+    auto killEvery = [&](int lane) {
+        for (size_t m = static_cast<size_t>(lane); m < moments.size() && !HasFailure(); m += kLanes) {
+            // Every other call, the record cannot be written (read-only) when the run gets there.
+            const bool readOnly = !moments[m] || moments[m]->index / 2 % 2 == 1;
+            restore(lane, readOnly);
+            const testing_support::TracedRun run = testing_support::RunTraced(
+                Program(lane), Terminal(lane), moments[m] ? std::vector{*moments[m]} : std::vector<CallMoment>{},
+                [](const CallMoment&) { return true; });
+            std::string when = "without a kill, the record read-only";
+            if (moments[m])
+                when = "after a kill " + std::string(moments[m]->after ? "after " : "before ") +
+                       reference.calls[moments[m]->index].name + " #" + std::to_string(moments[m]->index) +
+                       (readOnly ? ", the record read-only" : "");
+            else
+                EXPECT_EQ(run.exitStatus, kWholeRun | 64) << when;
+            // What the second run changed: a module replaced, or one it brought new.
+            bool changed = false;
+            for (const Module& module : modules) {
+                const std::optional<std::string> before = firstVersion(module);
+                if (fs::exists(TerminalPath(module.name, lane)) && TerminalText(module.name, lane) != before) changed = true;
+            }
+            testing_support::RunAndWait(Program(lane), voltar, Terminal(lane), 20, {Quiet()});
+            for (const Module& module : modules) {
+                const std::optional<std::string> before = firstVersion(module);
+                if (!before) continue;  // new in the second run: nothing to go back to
+                const bool vendas = module.name == "VENDAS.EXE";
+                const std::string expected = changed || !vendas ? *before : module.old->content;
+                EXPECT_TRUE(fs::exists(TerminalPath(module.name, lane))) << module.name << " " << when;
+                if (fs::exists(TerminalPath(module.name, lane)))
+                    EXPECT_TRUE(TerminalText(module.name, lane) == expected)
+                        << module.name << (expected == *before ? " is not as the first run left it" : " is not its old version")
+                        << (changed ? " (the killed run changed files) " : " ") << when;
+            }
         }
     };
     std::vector<std::thread> lanes;

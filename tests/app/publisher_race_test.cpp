@@ -13,6 +13,8 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <map>
+#include <set>
 #include <random>
 #include <thread>
 
@@ -69,15 +71,26 @@ protected:
     std::shared_ptr<platform::FileSystem> files = platform::makeNativePlatform().files;
 };
 
+// And a step back after it never installs a version that was never whole on the server: a
+// repair of a file copied half-published carries the version kept before it forward.
 TEST_F(PublisherRace, OneRunAfterThePublisherFinishesLeavesEveryFileAsTheServerHasIt) {
+    std::map<std::string, std::set<std::string>> whole;  // every version each file had, whole
+    std::mt19937 first(1);
+    for (size_t i = 0; i < kFiles.size(); ++i) {
+        Publish(kFiles[i], 100000, static_cast<char>('a' + i), {2024, 2, 1, 8, 0, 0}, first);
+        whole[kFiles[i]].insert(dir.read("rede/servidor/QOR7/" + kFiles[i]));
+    }
+    RunOnce();
     std::atomic<bool> publishing = true;
     std::thread publisher([&] {
         std::mt19937 random(std::random_device{}());
         // Builds dated in the past, each later than the one before, each of another size.
         for (int round = 0; round < 3; ++round)
-            for (size_t i = 0; i < kFiles.size(); ++i)
+            for (size_t i = 0; i < kFiles.size(); ++i) {
                 Publish(kFiles[i], 200000 + random() % 600000, static_cast<char>('A' + round * 3 + i),
                         {2024, 3, 1 + round, 8, 0, static_cast<int>(2 * i)}, random);
+                whole[kFiles[i]].insert(dir.read("rede/servidor/QOR7/" + kFiles[i]));
+            }
         publishing = false;
     });
     int runs = 0;
@@ -90,6 +103,10 @@ TEST_F(PublisherRace, OneRunAfterThePublisherFinishesLeavesEveryFileAsTheServerH
         EXPECT_EQ(files->lastWriteDos((dir / "estacao/terminal" / name).string()), files->lastWriteDos(ServerPath(name)))
             << name;
     }
+    testing_support::RunAndWait(Program(), {"--voltar"}, (dir / "estacao/terminal").string(), 30,
+                                {(dir / "saida.txt").string()});
+    for (const std::string& name : kFiles)
+        EXPECT_TRUE(whole[name].count(dir.read("estacao/terminal/" + name))) << name << " is a half after --voltar";
 }
 
 }  // namespace

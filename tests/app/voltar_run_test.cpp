@@ -191,6 +191,49 @@ TEST_F(VoltarRun, AVersionThatCannotBeKeptChangesNothingInTheCopyAndIsNotRestore
     EsperaVersao("VENDAS.EXE", vendasNovo, "the update before the full disk taken back");
 }
 
+// A record that cannot be written is told (exit status, log, the fleet's record), and the step
+// back still concerns the run that could not write it, not the one before.
+TEST_F(VoltarRun, ARecordThatCannotBeWrittenIsToldAndTheStepBackTakesBackThatRun) {
+    fs::create_directories(dir / "rede/servidor/QOR7/TERMINAIS");
+    NoTerminal("QOR7.EXE", qorVelho);
+    NoTerminal("VENDAS.EXE", vendasVelho);
+    Publica("QOR7.EXE", qorVelho);
+    Publica("VENDAS.EXE", vendasNovo);
+    RunUpdate();
+    Publica("QOR7.EXE", qorNovo);
+    const auto nativo = machine.files;
+    auto travado = std::make_shared<testing_support::FaultyFileSystem>(nativo);
+    travado->Lock("AtualizaTerminalQOR7.acervo");
+    machine.files = travado;
+    RunUpdate();
+    EXPECT_EQ(Form().CodigoSaida, app::SaidaAcervoNaoGravado);
+    EXPECT_NE(Log().find("registro do que o terminal recebeu NÃO gravado"), std::string::npos);
+    EXPECT_EQ(RegistroDaFrota().Valor("acervo_nao_gravado"), "sim");
+    machine.files = nativo;
+    RunUpdate({"--voltar"});
+    EXPECT_EQ(Form().CodigoSaida, 0);
+    EsperaVersao("QOR7.EXE", qorVelho, "after --voltar");
+    EsperaVersao("VENDAS.EXE", vendasNovo, "after --voltar: the run before is not taken back");
+    EXPECT_EQ(RegistroDaFrota().Valor("acervo_nao_gravado"), std::nullopt);
+}
+
+// A copy that could not be finished (its time refused) is copied again by the next run; that
+// repair keeps the version from before the update, so the step back gives that one back.
+TEST_F(VoltarRun, ARepairOfAnUnfinishedCopyKeepsTheVersionFromBeforeTheUpdate) {
+    NoTerminal("QOR7.EXE", qorVelho);
+    Publica("QOR7.EXE", qorNovo);
+    const auto nativo = machine.files;
+    auto semHora = std::make_shared<testing_support::FaultyFileSystem>(nativo);
+    semHora->RefuseTimesAndModes();
+    machine.files = semHora;
+    RunUpdate();
+    machine.files = nativo;
+    RunUpdate();
+    EsperaVersao("QOR7.EXE", qorNovo, "after the repair");
+    RunUpdate({"--voltar"});
+    EsperaVersao("QOR7.EXE", qorVelho, "after --voltar");
+}
+
 // A module still running when --voltar starts is ended first, as a run ends it: its file can then
 // be given back (Windows refuses to replace a running program), and the server program that had
 // to be ended is started again before the main module.

@@ -47,7 +47,7 @@ protected:
     }
     // An update of `nome` in run `execucao`, kept and recorded as the run does it.
     void Update(const std::string& nome, const std::string& content, int day, uint64_t execucao) {
-        retorno::Guarda execucaoGuarda(files, pasta, [this](const std::string& linha) { avisos.push_back(linha); });
+        retorno::Guarda execucaoGuarda(files, pasta, 1, [this](const std::string& linha) { avisos.push_back(linha); });
         execucaoGuarda.Prepara(nome);
         Copy(nome, content, day);
         const retorno::Guardado anterior = execucaoGuarda.Conclui(nome, true);
@@ -63,7 +63,7 @@ protected:
     std::string pasta = dir.folder();
     std::shared_ptr<platform::FileSystem> files = platform::makeNativePlatform().files;
     std::vector<std::string> avisos;
-    retorno::Guarda guarda{files, pasta, [this](const std::string& linha) { avisos.push_back(linha); }};
+    retorno::Guarda guarda{files, pasta, 1, [this](const std::string& linha) { avisos.push_back(linha); }};
     acervo::Acervo registro;
     const std::string guardado = "AtualizaTerminalQOR7.anteriores\\guardadas\\sub\\M.EXE";
     const std::string pendente = "AtualizaTerminalQOR7.anteriores\\pendentes\\sub\\M.EXE";
