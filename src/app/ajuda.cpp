@@ -55,6 +55,8 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "  primeiro) e grava index.html nessa pasta, para abrir em qualquer navegador.\n"
            "  PASTA              outra pasta de registros (padrão: <servidor>\\TERMINAIS)\n"
            "  --horas N          silencioso: sem notícias há mais de N horas (padrão 24)\n"
+           "  Um arquivo terminais-esperados.txt nessa pasta (o nome de uma máquina por\n"
+           "  linha) faz aparecer como \"nunca visto\" quem nunca deixou registro.\n"
            "  Código de saída de --terminais:\n" +
            DescricaoCodigosTerminais() +
            "\n"

@@ -51,13 +51,16 @@ std::string Atrasados(const RegistroLido& registro) {
     return texto;
 }
 
-// Files that a step back (--voltar) keeps in their earlier version on purpose.
-std::string Retidos(const RegistroLido& registro) {
-    return ListaDoRegistro(registro, "arquivos_retidos", "arquivo_retido", "arquivo mantido na versão anterior",
-                           "arquivos mantidos na versão anterior");
-}
-
 std::string Juntos(const std::string& a, const std::string& b) { return a.empty() ? b : b.empty() ? a : a + "; " + b; }
+
+// Files that a step back (--voltar) keeps in their earlier version on purpose: those an update
+// run held back, or those the step back itself just gave back.
+std::string Retidos(const RegistroLido& registro) {
+    return Juntos(ListaDoRegistro(registro, "arquivos_retidos", "arquivo_retido", "arquivo mantido na versão anterior",
+                                  "arquivos mantidos na versão anterior"),
+                  ListaDoRegistro(registro, "arquivos_voltaram", "arquivo_voltou", "arquivo voltou à versão anterior",
+                                  "arquivos voltaram à versão anterior"));
+}
 
 // The group and the reason that the run's own outcome gives, silence aside.
 std::optional<std::pair<Grupo, std::string>> PeloDesfecho(const RegistroLido& r, std::optional<std::time_t> contato,
@@ -81,6 +84,7 @@ std::optional<std::pair<Grupo, std::string>> PeloDesfecho(const RegistroLido& r,
     if ((codigo & 2) != 0 || !atrasados.empty())
         return std::pair{Grupo::Atrasado, Juntos(atrasados.empty() ? significado : atrasados, retidos)};
     if (!retidos.empty()) return std::pair{Grupo::Retido, retidos};
+    if (r.Valor("comando") == "voltar") return std::pair{Grupo::EmDia, "--voltar: " + significado};
     const int64_t copiados = Numero(r.Valor("copiados")).value_or(0);
     return std::pair{Grupo::EmDia, copiados ? Plural(copiados, "arquivo copiado", "arquivos copiados") : "nada a copiar"};
 }

@@ -68,10 +68,14 @@ TEST_F(Painel, UpToDateUpdatingAndHeldBackNeedNoAttentionSilenceAndNeverSeenDo) 
     frota::EstadoTerminal retido = Estado("RETIDO");
     retido.listasAdicionais.push_back({"arquivos_retidos", "arquivo_retido", {"VENDAS.EXE"}});
     pasta.Grava(retido, agora - 60);
+    frota::EstadoTerminal voltou = Estado("VOLTOU");  // the step back's own record
+    voltou.comando = "voltar";
+    voltou.listasAdicionais.push_back({"arquivos_voltaram", "arquivo_voltou", {"QOR7.EXE"}});
+    pasta.Grava(voltou, agora - 60);
     frota::Painel painel = Le();
     EXPECT_FALSE(painel.PedeAtencao());
-    EXPECT_EQ(painel.Quantos(Grupo::Retido), 1u);
-    EXPECT_NE(frota::TabelaDoPainel(painel).find("versão anterior: 1"), std::string::npos);
+    EXPECT_EQ(painel.Quantos(Grupo::Retido), 2u);
+    EXPECT_NE(frota::TabelaDoPainel(painel).find("versão anterior: 2"), std::string::npos);
     EXPECT_FALSE(frota::LePainel(*pasta.files, pasta.Pasta() + "nao-existe", {agora, 24}).legivel);
 
     pasta.Grava(Estado("SUMIU"), agora - 25 * 3600);  // alone with terminals that are fine
@@ -80,7 +84,7 @@ TEST_F(Painel, UpToDateUpdatingAndHeldBackNeedNoAttentionSilenceAndNeverSeenDo) 
     pasta.GravaBytes(frota::kArquivoEsperados, "# caixas da loja\r\na\r\n  Caixa-09  \r\nretido\r\n", agora);
     painel = Le();
     EXPECT_EQ(Grupos(painel).front(), (std::pair<std::string, Grupo>{"Caixa-09", Grupo::NuncaVisto}));
-    EXPECT_EQ(painel.terminais.size(), 4u);
+    EXPECT_EQ(painel.terminais.size(), 5u);
     EXPECT_EQ(painel.ignorados, 0u);
     EXPECT_TRUE(painel.PedeAtencao());
 }

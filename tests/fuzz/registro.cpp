@@ -9,6 +9,7 @@
 #include "frota/estado.h"
 #include "frota/leitura.h"
 #include "frota/nome.h"
+#include "frota/painel.h"
 #include "frota/texto_seguro.h"
 #include "fuzz_support.h"
 
@@ -74,10 +75,28 @@ void CheckReader(std::string_view bytes) {
     FUZZ_CHECK(campos == *expected, fuzz::Visible(bytes.substr(0, 200)));
 }
 
+// Whatever a record holds, the console's table keeps every line within 80 columns.
+void CheckTable(const std::string& nome, const frota::RegistroLido& lido) {
+    frota::Painel painel;
+    painel.legivel = true;
+    painel.opcoes = {1800000000, 24};
+    const std::optional<frota::Terminal> t = frota::Classifica(nome, lido, 1799990000, painel.opcoes);
+    FUZZ_CHECK(t.has_value(), nome);
+    painel.terminais.push_back(*t);
+    const std::string tabela = frota::TabelaDoPainel(painel);
+    for (std::string_view rest = tabela; !rest.empty();) {
+        const auto [line, after] = fuzz::SplitAt(rest, '\n');
+        FUZZ_CHECK(fuzz::ReferenceCharacters(line).size() <= 80, fuzz::Visible(line));
+        rest = after;
+    }
+}
+
 void CheckWriter(const std::vector<std::string_view>& parts) {
     auto part = [&](size_t i) { return i < parts.size() ? std::string(parts[i]) : std::string(); };
     frota::EstadoTerminal e;
     e.maquina = part(0), e.pastaPrograma = part(1), e.falha = part(2), e.usuario = part(3);
+    e.versao = part(3), e.compilacao = part(1);
+    e.adicionais = {{"renovacao", "recusada: " + part(2)}, {"publicacao", part(0)}};
     e.situacao = frota::Situacao::Falha;
     for (size_t i = 4; i < parts.size(); ++i) (i % 2 ? e.modulosAntigos : e.arquivosAtrasados).emplace_back(parts[i]);
     const std::string texto = frota::TextoDoRegistro(e);
@@ -97,6 +116,7 @@ void CheckWriter(const std::vector<std::string_view>& parts) {
     }
     const std::string nome = frota::NomeDoRegistro(e.maquina, e.pastaPrograma);
     FUZZ_CHECK(frota::EhNomeDeRegistro(nome) && nome.find_first_of("/\\:.~") == nome.size() - 4, nome);
+    CheckTable(nome, *lido);
 }
 
 // What a browser would show for escaped text, read back by a reference of the five entities.
