@@ -3,6 +3,11 @@
 # into a terminal's program folder can never replace the suite's own qor.ini.
 # scripts/release.sh installs this component and packs it.
 install(TARGETS AtualizaTerminalQOR7 RUNTIME DESTINATION . COMPONENT pacote)
+# Stripping drops the build's mark: the installed program gets it again, over its new bytes.
+install(CODE "execute_process(COMMAND \${CMAKE_COMMAND} -DPROGRAM=\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/$<TARGET_FILE_NAME:AtualizaTerminalQOR7>
+                                      -DINFO=${CMAKE_BINARY_DIR}/generated/build_info.h
+                                      -P ${CMAKE_SOURCE_DIR}/cmake/sela-programa.cmake COMMAND_ERROR_IS_FATAL ANY)"
+        COMPONENT pacote)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/guia-do-administrador.md ${CMAKE_SOURCE_DIR}/docs/qor.ini.exemplo
         DESTINATION . COMPONENT pacote)
 

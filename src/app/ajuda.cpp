@@ -2,7 +2,6 @@
 
 #include "app/exit_status.h"
 #include "app/run_log.h"
-#include "build_info.h"
 #include "platform/text.h"
 #include "retorno/nomes.h"
 
@@ -64,6 +63,8 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "  ATUALIZA_UI=headless   sem janelas: as mensagens vão para a saída padrão\n"
            "  ATUALIZA_UI=gui        sempre com janelas\n"
            "  ATUALIZA_CONFIRM=yes   sem janelas, responde Sim às perguntas\n"
+           "  ATUALIZA_PROVA_SEGUNDOS=N  prazo do --simular de uma nova versão do atualizador\n"
+           "                         (padrão 60)\n"
            "\n"
            "Código de saída da atualização (somados quando mais de um ocorre):\n" +
            DescricaoCodigosDeSaida() +
@@ -73,10 +74,6 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
 }
 
 }  // namespace
-
-std::string Versao() { return ATUALIZA_VERSION; }
-
-std::string Compilacao() { return ATUALIZA_BUILD; }
 
 std::optional<std::string> TextoInformativo(const std::vector<std::string>& argumentos,
                                             const std::string& pastaPrograma) {

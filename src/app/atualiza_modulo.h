@@ -147,6 +147,12 @@ private:
     void VoltaUltimaAtualizacao();
     void AnotaRetidos();
     void PreencheRetorno(frota::EstadoTerminal& estado) const;
+    // The updater's own renewal (renovacao.cpp): tried at the end of a normal run, given back by
+    // --voltar; its outcome for the log and the fleet's record (empty: nothing happened).
+    void RenovaAtualizador() noexcept;
+    void DevolveAtualizador() noexcept;
+    void AnotaRenovacao(const std::string& texto);
+    std::string Renovacao;
     // The server's folder stopped answering at `linha`: the walk ends there and says so.
     void ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha);
     std::string PastaPrograma() const;

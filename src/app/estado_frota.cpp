@@ -102,6 +102,7 @@ frota::EstadoTerminal TFrmAtuModulo::EstadoParaFrota(frota::Situacao situacao) {
     PreencheRetorno(estado);
     if (DeixouEmDia(estado)) UltimoSucesso = estado.fim;
     sucesso();
+    if (!Renovacao.empty()) estado.adicionais.push_back({"renovacao", Renovacao});
     return estado;
 }
 

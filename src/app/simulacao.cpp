@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "process/cleanup.h"
 #include "process/modules.h"
+#include "renovacao/renovacao.h"
 #include "retorno/nomes.h"
 #include "settings/retorna_caminho.h"
 
@@ -274,7 +275,7 @@ private:
 }  // namespace
 
 std::string LinhaDeVersaoSimulada(const std::string& versao, const std::string& compilacao) {
-    return "AtualizaTerminalQOR7 versão " + versao + " (compilação " + compilacao + "): simulação, nada foi alterado";
+    return renovacao::LinhaDeVersao(versao, compilacao);
 }
 
 std::optional<ResultadoSimulacao> ComandoSimular(const std::vector<std::string>& argumentos,

@@ -127,6 +127,8 @@ void TFrmAtuModulo::RegiaoProtegida() {
     ApagaMarcador();
     ReiniciaServidor();
     IniciaModuloPedido();
+    // After the user's module: this run goes on with the program it started with.
+    RenovaAtualizador();
 }
 
 void TFrmAtuModulo::IniciaModuloPedido() {

@@ -49,6 +49,9 @@ void TFrmAtuModulo::VoltaUltimaAtualizacao() {
             CodigoSaida |= SaidaArquivoNaoAtualizado;
             texto += kRegistroNaoGravado;
         }
+        DevolveAtualizador();
+        if (!Renovacao.empty()) texto += "\r\rAtualizador: " + Renovacao;
+        if (Renovacao.starts_with("tomada")) CodigoSaida &= ~SaidaNadaAVoltar;  // the updater came back
         Caixa((CodigoSaida & SaidaArquivoNaoAtualizado) ? ui::BoxKind::Error : ui::BoxKind::Information, texto);
     } catch (const std::exception& erro) {
         MotivoDaFalha = erro.what();

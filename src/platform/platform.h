@@ -196,6 +196,15 @@ struct ProcessEntry {
 
 enum class SnapshotKind { All, ProcessesOnly };
 
+// How a program run to its end went: what it wrote on its standard output and its exit status.
+struct BoundedRun {
+    bool started = false;
+    bool timedOut = false;         // it overran and was ended
+    std::optional<int> exitCode;   // none when it did not end by itself with a status
+    std::string output;            // its standard output, at most kBoundedRunOutput bytes
+};
+inline constexpr size_t kBoundedRunOutput = 256 * 1024;
+
 class Processes {
 public:
     virtual ~Processes() = default;
@@ -207,6 +216,13 @@ public:
     virtual bool terminate(const ProcessEntry& process) = 0;
     // The owner of this program's own process, in the terms of ProcessEntry::owner.
     virtual std::optional<uint32_t> currentOwner() = 0;
+    // Runs `program` with `arguments` in `folder`, no window, nothing on its standard input, and
+    // waits for it at most `seconds`; a program that overruns is ended (that one, by its handle).
+    virtual BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
+                                  const std::string& folder, double seconds) {
+        (void)program, (void)arguments, (void)folder, (void)seconds;
+        return {};
+    }
 };
 
 class Shell {

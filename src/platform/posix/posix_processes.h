@@ -16,6 +16,9 @@ public:
     bool terminate(const ProcessEntry& process) override;
     // The real user id of this program.
     std::optional<uint32_t> currentOwner() override;
+    // posix_spawn with its output on a pipe; SIGKILL to that child alone on overrun.
+    BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& folder, double seconds) override;
 };
 
 // The executable name a process shows: the last component (after "/" or "\") of its first

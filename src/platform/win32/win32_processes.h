@@ -14,6 +14,9 @@ public:
     bool terminate(const ProcessEntry& process) override;
     // The session this program runs in.
     std::optional<uint32_t> currentOwner() override;
+    // CreateProcessW with its output on a pipe; TerminateProcess of that handle on overrun.
+    BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::string& folder, double seconds) override;
 };
 
 }  // namespace platform::win32
