@@ -28,7 +28,10 @@ math(EXPR _atu_minor "${PROJECT_VERSION_MINOR}")
 set(ATUALIZA_RC_VERSION "${_atu_major},${_atu_minor},0,0")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/atualiza.rc.in ${_atu_res_dir}/atualiza.rc @ONLY)
 set_source_files_properties(${_atu_res_dir}/atualiza.rc PROPERTIES
-  OBJECT_DEPENDS "${ATUALIZA_ICON};${ATUALIZA_MANIFEST}")
+  OBJECT_DEPENDS "${ATUALIZA_ICON};${ATUALIZA_MANIFEST};${ATUALIZA_BUILD_INFO}")
+# The version and build of build_info.h, the ones the program's mark carries.
+target_include_directories(AtualizaTerminalQOR7 PRIVATE ${CMAKE_BINARY_DIR}/generated)
+add_dependencies(AtualizaTerminalQOR7 atualiza_build_info)
 # The icon as a source too, so that its command belongs to this target.
 target_sources(AtualizaTerminalQOR7 PRIVATE ${_atu_res_dir}/atualiza.rc ${ATUALIZA_ICON})
 # A window program: no console window opens beside the splash window.
