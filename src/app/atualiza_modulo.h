@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "acervo/acervo.h"
@@ -175,6 +176,7 @@ private:
     bool AcervoLido = false;
     bool AcervoNaoGravado = false;
     acervo::Acervo AcervoInicial;  // the record as the run read it, before anything changed it
+    std::set<std::string> NomesCatalogo;  // what the catalogue's lines copy, for the keep rule
     // This run's number in the record, and what keeps the versions its copies replace.
     uint64_t NumeroExecucao = 0;
     std::unique_ptr<retorno::Guarda> Anteriores;

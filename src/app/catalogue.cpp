@@ -5,6 +5,7 @@
 #include "acervo/digest.h"
 #include "platform/text.h"
 #include "platform/text_decoding.h"
+#include "platform/wildcard.h"
 
 namespace app {
 
@@ -54,16 +55,40 @@ std::vector<std::string> CarregaCatalogo(platform::FileSystem& files, platform::
     return lines;
 }
 
+std::set<std::string> NomesDoCatalogo(const std::vector<std::string>& linhas) {
+    std::set<std::string> nomes;
+    for (const std::string& texto : linhas) {
+        const LinhaDoCatalogo linha = ClassificaLinha(texto);
+        if (!NaListaDePulo(linha.nome) && NomeSeguro(linha.nome)) nomes.insert(acervo::Chave(linha.nome));
+    }
+    return nomes;
+}
+
+namespace {
+
+// What the sweeps copy back: a package or library at the top of the program folder.
+bool VarreduraTraz(const std::string& nome) {
+    if (nome.find_first_of("\\/") != std::string::npos) return false;
+    return platform::matchesPattern("*.BPL", nome) || platform::matchesPattern("*.DLL", nome);
+}
+
+constexpr uint32_t kAtributosDoArquivo = platform::attr::ReadOnly | platform::attr::Hidden | platform::attr::System;
+
+}  // namespace
+
 bool MantemVersaoDoServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
-                            const std::string& pastaServidor, const std::string& pasta, const std::string& caminho,
+                            const std::string& pastaServidor, const std::string& pasta,
+                            const std::set<std::string>& catalogo, const std::string& caminho,
                             const platform::DirEntry& entrada) {
-    if (!entrada.lastWrite || !caminho.starts_with(pasta)) return false;
+    if (!entrada.lastWrite || !caminho.starts_with(pasta) || (entrada.attributes & platform::attr::ReadOnly)) return false;
     const std::string nome = caminho.substr(pasta.size());
+    if (!VarreduraTraz(nome) && !catalogo.count(acervo::Chave(nome))) return false;
     const acervo::Entrada* registrada = registro.Vigente(nome, platform::FileStamp{entrada.size, *entrada.lastWrite});
     // A version that a step back restored stays too, while the server holds the one taken back.
     if (!registrada || registrada->estado == acervo::Estado::Incompleto || !registrada->conteudo) return false;
     const Listagens::Resposta noServidor = pastas.Procura(pastaServidor, nome);
     if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
+    if ((noServidor.atributos & kAtributosDoArquivo) != (entrada.attributes & kAtributosDoArquivo)) return false;
     // Size and time can be kept by a change that the disk or a person made: the bytes decide.
     return acervo::DigestOfFile(files, caminho) == registrada->conteudo;
 }

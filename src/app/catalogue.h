@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <stdexcept>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -58,11 +59,18 @@ std::vector<std::string> VarreServidor(platform::FileSystem& files, Listagens& p
                                        const std::string& pastaServidor, const std::string& pastaPrograma,
                                        const std::string& mask);
 
-// A file the clean-up would delete that stays: the record names it, it is as the copy (or a step
-// back) left it, the server still holds the version recorded, and its bytes match the record's digest.
+// The names the catalogue's lines would copy (acervo::Chave), for the clean-up's keep rule.
+std::set<std::string> NomesDoCatalogo(const std::vector<std::string>& linhas);
+
+// A file the clean-up would delete that stays: this run would copy that very version back (a
+// sweep mask or a catalogue line names it), the record names it, it is as the copy (or a step
+// back) left it, the server still holds the version recorded with the file's attributes, its
+// bytes match the record's digest, and its delete could not fail for being read-only (the user
+// then sees the box the delete gives, as without the rule).
 bool MantemVersaoDoServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,
                             const std::string& pastaServidor, const std::string& pastaPrograma,
-                            const std::string& caminho, const platform::DirEntry& entrada);
+                            const std::set<std::string>& catalogo, const std::string& caminho,
+                            const platform::DirEntry& entrada);
 
 // What a work-list line names and what the status label shows for it.
 struct LinhaDoCatalogo {

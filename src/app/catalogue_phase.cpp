@@ -25,6 +25,7 @@ void TFrmAtuModulo::CarregaListaDeTrabalho() {
     const std::string catalogo = pastaTabDef + std::string(kCatalogo);
     CaminhoCatalogo = catalogo;
     Memo1.Lines = CarregaCatalogo(*Plataforma.files, *Plataforma.system, catalogo);
+    NomesCatalogo = NomesDoCatalogo(Memo1.Lines);
     Registro.Escreve("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(Memo1.Lines.size()) +
                      " linhas");
     Acervo = acervo::Le(*Plataforma.files, PastaPrograma());

@@ -92,7 +92,7 @@ std::optional<std::string> Listagens::PastaDe(const std::string& pasta, const st
 
 Listagens::Resposta Listagens::Procura(const std::string& pasta, const std::string& nome) {
     const std::optional<std::vector<std::string>> partes = Partes(nome);
-    if (!partes) return {Direto(pasta + nome), true};
+    if (!partes) return {Direto(pasta + nome), true, files_.attributes(pasta + nome).value_or(0)};
     bool lida = true;
     const std::optional<std::string> onde = PastaDe(pasta, *partes, lida);
     if (!onde) return {std::nullopt, lida};
@@ -100,11 +100,11 @@ Listagens::Resposta Listagens::Procura(const std::string& pasta, const std::stri
     if (!listada.lida) return {std::nullopt, false};
     const platform::DirEntry* entrada = Entrada(listada, partes->back());
     if (!entrada) {
-        if (SistemaPodeAcharDeOutroJeito(nome)) return {Direto(pasta + nome), true};
+        if (SistemaPodeAcharDeOutroJeito(nome)) return {Direto(pasta + nome), true, files_.attributes(pasta + nome).value_or(0)};
         return {std::nullopt, true};
     }
     if (!entrada->isFile()) return {std::nullopt, true};
-    return {acervo::Versao{{entrada->size, *entrada->lastWrite}, entrada->dosTime}, true};
+    return {acervo::Versao{{entrada->size, *entrada->lastWrite}, entrada->dosTime}, true, entrada->attributes};
 }
 
 std::optional<acervo::Versao> Listagens::Direto(const std::string& caminho) { return VersaoDe(files_, caminho); }

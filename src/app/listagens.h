@@ -22,6 +22,7 @@ public:
     struct Resposta {
         std::optional<acervo::Versao> versao;  // none: no such file (missing, or a folder)
         bool pastaLida = true;                 // false: its folder could not be listed
+        uint32_t atributos = 0;                // the file's, as its folder lists them
     };
     // The file `nome` (relative; it may hold sub-folders) under `pasta` (with its separator).
     Resposta Procura(const std::string& pasta, const std::string& nome);

@@ -186,7 +186,7 @@ private:
         std::vector<std::string> linhas = CarregaCatalogo(*arquivos_, *vista_.system, catalogo);
         Linha("catálogo " + platform::pathForDisplay(catalogo) + ": " + std::to_string(linhas.size()) + " linhas");
         acervo_ = acervo::Le(*arquivos_, pastaPrograma_);
-        Limpeza();
+        Limpeza(NomesDoCatalogo(linhas));
         for (const char* mask : {"*.BPL", "*.DLL"})
             for (std::string& nome : VarreServidor(*arquivos_, pastas_, acervo_, pastaServidor_, pastaPrograma_, mask))
                 linhas.push_back(std::move(nome));
@@ -198,7 +198,7 @@ private:
         Inicia();
     }
 
-    void Limpeza() {
+    void Limpeza(const std::set<std::string>& catalogo) {
         if (!process::ServidorPodeRepor(*arquivos_, pastaServidor_, pastaPrograma_)) {
             Linha("limpeza de versões antigas não seria feita: a pasta do servidor não as poderia repor");
             return;
@@ -206,8 +206,9 @@ private:
         process::ApagaAntigos(
             *arquivos_, pastaPrograma_,
             [this](const std::string& texto) { Linha("mostraria: " + platform::pathForDisplay(texto)); },
-            [this](const std::string& caminho, const platform::DirEntry& entrada) {
-                return MantemVersaoDoServidor(*arquivos_, pastas_, acervo_, pastaServidor_, pastaPrograma_, caminho, entrada);
+            [&](const std::string& caminho, const platform::DirEntry& entrada) {
+                return MantemVersaoDoServidor(*arquivos_, pastas_, acervo_, pastaServidor_, pastaPrograma_, catalogo,
+                                              caminho, entrada);
             });
         for (const std::string& p : arquivos_->apagados) Linha("apagaria: " + platform::pathForDisplay(p));
         pastas_.Esquece(pastaPrograma_);

@@ -244,7 +244,7 @@ void TFrmAtuModulo::ApagaAntigos(const std::string& Caminho) {
 }
 
 bool TFrmAtuModulo::MantemVersaoDoServidor(const std::string& caminho, const platform::DirEntry& entrada) {
-    return Pastas && app::MantemVersaoDoServidor(*Plataforma.files, *Pastas, Acervo, PastaServidor, PastaPrograma(),
+    return Pastas && app::MantemVersaoDoServidor(*Plataforma.files, *Pastas, Acervo, PastaServidor, PastaPrograma(), NomesCatalogo,
                                                  caminho, entrada);
 }
 

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "acervo/arquivo.h"
+#include "platform/text.h"
 #include "run_fixture.h"
 #include "support/faulty_file_system.h"
 
@@ -153,3 +154,27 @@ TEST_F(MaskedFiles, ThoseAlreadyInTheServersVersionStayAndTheRestGoAndComeBack) 
 }
 
 }  // namespace
+
+// Keeping is an optimisation: the run leaves what it would leave without it and shows the same
+// boxes. A masked file the catalogue no longer names goes; a read-only package is tried (its box
+// appears); a package the server made read-only with size and time kept comes back read-only.
+TEST_F(MaskedFiles, KeepingChangesNoOutcome) {
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Principal"), "TABDEF\\tabdef.ini"});
+    Publish("TABDEF/tabdef.ini", "tabelas", {2024, 6, 1, 9, 0, 0});
+    fs::create_directories(dir / "estacao/terminal/TABDEF");
+    Publish("midas.dll", "midas", {2024, 6, 1, 9, 0, 0});
+    machine.files->setAttributes(serverFolder + "midas.dll", platform::attr::ReadOnly);
+    RunUpdate();
+    ASSERT_EQ(TerminalText("TABDEF/tabdef.ini"), "tabelas");
+    machine.files->setAttributes(serverFolder + "pkEstoque7.bpl", platform::attr::ReadOnly);
+    std::string before = Log();
+    const std::string box = RunUpdate();
+    EXPECT_NE(box.find("Não consegui Excluir " + platform::pathForDisplay(terminalFolder) + "midas.dll"), std::string::npos) << box;
+    EXPECT_NE(LogOfLastRun(before).find("limpeza: 2 arquivo(s) mantido(s)"), std::string::npos) << LogOfLastRun(before);
+    EXPECT_EQ(machine.files->attributes(terminalFolder + "pkEstoque7.bpl").value_or(0) & platform::attr::ReadOnly,
+              platform::attr::ReadOnly);
+
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Principal")});
+    RunUpdate();
+    EXPECT_FALSE(TerminalHas("TABDEF/tabdef.ini"));
+}
