@@ -26,7 +26,7 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "\n"
            "Argumentos:\n"
            "  F                 ao final, inicia o HALDENMOR7.exe em vez do QOR7.exe\n"
-           "  design (2.º)      mostra antes a janela Package Information\n"
+           "  design (2.º)      mostra antes a janela Informações dos Pacotes\n"
            "  " + ajuda + "    mostra esta ajuda e sai, sem tocar em nada\n"
            "  --version         mostra a versão e sai, sem tocar em nada\n"
            "\n"

@@ -28,6 +28,9 @@ constexpr const char* kRegistroNaoGravado =
 void TFrmAtuModulo::VoltaUltimaAtualizacao() {
     Registro.Escreve("pedido: voltar à versão anterior (desfazer a última atualização deste terminal)");
     lbArquivo.Caption = "Voltando à versão anterior";
+    // Nothing is copied: the copy's label and counters would speak of copying.
+    for (ui::TControl* copia : std::initializer_list<ui::TControl*>{&Label2, &lbArquivo2, &LabBytesCopiados, &LabTotalBytes})
+        copia->Visible = false;
     Aplicacao.ProcessMessages();
     try {
         // Everything it needs is on the terminal: the record and the kept versions.

@@ -68,7 +68,9 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
         return false;
     }
     AttributeGuard old(*files_, FInfoDest.Path + FInfoDest.Name);
-    if (files_->fileExists(destination) && !ConfirmOverwrite(old)) {
+    // A destination that cannot be replaced (a running program on Windows) is told before the
+    // source is read: the whole copy would only be thrown away.
+    if (files_->fileExists(destination) && (!ConfirmOverwrite(old) || !files_->canReplace(destination))) {
         old.Restore();
         Fail(feDestExists);
         return false;

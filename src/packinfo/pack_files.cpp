@@ -72,7 +72,7 @@ std::vector<NoPacote> ListaPacotes(platform::FileSystem& files, const std::strin
         nodes.push_back({programFolder + mask, FilesMatching(files, programFolder + mask)});
     const bool serverUsable = HasFolderName(serverFolder) && !platform::equalsIgnoringAsciiCase(serverFolder, programFolder);
     if (serverUsable)
-        for (const char* mask : kMascarasPacote) nodes.push_back({serverFolder + mask, {}});
+        for (const char* mask : kMascarasPacote) nodes.push_back({serverFolder + mask, FilesMatching(files, serverFolder + mask)});
     return nodes;
 }
 

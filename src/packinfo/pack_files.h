@@ -36,9 +36,8 @@ struct NoPacote {
 };
 
 // The package (.bpl) and library (.dll) masks of the program folder, each with the files it matches
-// there, followed by the same two masks of the server program folder without their files: the
-// server folder may be a slow share, and a mask node already serves every command. The server
-// folder is left out when empty or the same as the program folder.
+// there, followed by the same two masks of the server program folder with theirs (none when the
+// share does not answer). The server folder is left out when empty or the same as the program folder.
 std::vector<NoPacote> ListaPacotes(platform::FileSystem& files, const std::string& programFolder,
                                    const std::string& serverFolder);
 

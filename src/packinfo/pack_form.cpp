@@ -15,7 +15,7 @@ const char* const kMarcadorPular = "pular.txt";
 TFrmPKG::TFrmPKG(ui::Application& application, platform::Platform platform)
     : ui::TForm("FrmPKG"), Aplicacao(application), Plataforma(std::move(platform)) {
     PastaPrograma_ = platform::folderPart(Plataforma.system->executablePath());
-    Caption = "Package Information";
+    Caption = "Informações dos Pacotes";  // in the user's language, as every other word shown
     ClientWidth = 512;
     ClientHeight = 388;
     StartPosition = ui::Position::ScreenCenter;

@@ -30,7 +30,7 @@ public:
     void Timer1Timer(ui::TComponent* Sender);
 
     // Puts the package and library paths of the program folder and of the server program folder
-    // (empty: none) into the tree. Cheap: the server folder is not searched.
+    // (empty: none) into the tree, each mask with its files.
     void CarregaPacotes(const std::string& serverFolder);
 
     // The folder of the program's own executable, with its trailing separator.

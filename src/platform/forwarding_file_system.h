@@ -30,6 +30,7 @@ public:
     bool deleteFile(const std::string& path) override { return inner_->deleteFile(path); }
     bool moveFile(const std::string& from, const std::string& to) override { return inner_->moveFile(from, to); }
     bool replaceFile(const std::string& from, const std::string& to) override { return inner_->replaceFile(from, to); }
+    bool canReplace(const std::string& path) override { return inner_->canReplace(path); }
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override {
         return inner_->copyFile(from, to, failIfExists);
     }

@@ -144,6 +144,12 @@ public:
     virtual bool deleteFile(const std::string& path) = 0;
     virtual bool moveFile(const std::string& from, const std::string& to) = 0;     // target must not exist
     virtual bool replaceFile(const std::string& from, const std::string& to) = 0;  // atomically over a target
+    // False when an existing file certainly cannot be replaced now (Windows: a running program's
+    // file, or one another program holds open without sharing), so that no copy is made for it.
+    virtual bool canReplace(const std::string& path) {
+        (void)path;
+        return true;
+    }
     // A second name for an existing file on the same volume (a hard link): no byte is copied, and
     // replacing either name later leaves the other one with the file. False when `link` exists or
     // the file system refuses (another volume, FAT, no room for the name, a file held open).

@@ -30,9 +30,11 @@ TEST_F(RunningModule, CannotBeReplacedTheOldFileStaysAndTheRunGoesOn) {
     Server("FINAN7.EXE", "financeiro novo");
 
     std::vector<std::string> errorLines;
+    std::vector<int64_t> bytesBeforeTheError;
     beforeRun = [&](app::TFrmAtuModulo& splash) {
         auto original = splash.FxFileManager1.OnError;
         splash.FxFileManager1.OnError = [&, original](fileops::TFxFileManager& sender, fileops::TFxFileError error) {
+            bytesBeforeTheError.push_back(sender.BytesProc());
             original(sender, error);
             errorLines.push_back(splash.lErroM1.Caption);
         };
@@ -40,6 +42,7 @@ TEST_F(RunningModule, CannotBeReplacedTheOldFileStaysAndTheRunGoesOn) {
     const std::string out = RunUpdate();
 
     EXPECT_EQ(errorLines, std::vector<std::string>{"Método 01 (O arquivo de destino já existe.)"});
+    EXPECT_EQ(bytesBeforeTheError, std::vector<int64_t>{0}) << "told before a byte was copied";
     EXPECT_EQ(TerminalText("BIMRO7.EXE"), before) << "the running module's file is untouched";
     EXPECT_TRUE(running.running());
     EXPECT_EQ(TerminalText("FINAN7.EXE"), "financeiro novo") << "the next line is still done";

@@ -38,7 +38,7 @@ TEST_F(DesignModeTest, HeadlessWindowIsListedAndClosesWithoutTheMarker) {
     const std::string out = Run(unused);
     const std::string p = program.folder();
     const std::string server = platform::pathForDisplay("S:\\Sistemas\\QOR7\\");  // "/" throughout on Linux
-    EXPECT_EQ(out, "--- window Package Information\n" + p + "*.bpl\n" + p + "*.dll\n  " + p + "midas.dll\n" + server +
+    EXPECT_EQ(out, "--- window Informações dos Pacotes\n" + p + "*.bpl\n" + p + "*.dll\n  " + p + "midas.dll\n" + server +
                        "*.bpl\n" + server + "*.dll\n");
     EXPECT_EQ(packinfo::FrmPKG, nullptr);
     EXPECT_EQ(application.MainForm(), nullptr) << "the splash window created next becomes the main window";

@@ -42,7 +42,7 @@ protected:
     testing_support::TempDir folder;
 };
 
-const char* const kWindow = "--- window Package Information\n";
+const char* const kWindow = "--- window Informações dos Pacotes\n";
 
 TEST_F(DesignProgramTest, WindowComesFirstThenTheNormalRun) {
     const Outcome outcome = Run("design");

@@ -103,7 +103,7 @@ TEST(AbrePastaExplorer, StartsTheExplorerThroughTheShellAndReadsItsCode) {
     EXPECT_FALSE(packinfo::AbrePastaExplorer(shell, nullptr, "C:\\", true, false));
 }
 
-TEST_F(PackTest, OfferedPathsAreTheLocalMasksWithTheirFilesThenTheServerMasks) {
+TEST_F(PackTest, OfferedPathsAreTheLocalMasksThenTheServerMasksEachWithItsFiles) {
     program.write("vcl50.BPL", "");
     program.write("ABC.bpl", "");
     program.write("midas.dll", "");
@@ -118,8 +118,12 @@ TEST_F(PackTest, OfferedPathsAreTheLocalMasksWithTheirFilesThenTheServerMasks) {
     EXPECT_EQ(nodes[1].caminho, p + "*.dll");
     EXPECT_EQ(nodes[1].filhos, (std::vector<std::string>{p + "midas.dll"}));
     EXPECT_EQ(nodes[2].caminho, "\\\\SRV\\QOR7\\*.bpl");
-    EXPECT_TRUE(nodes[2].filhos.empty()) << "the share is not searched";
+    EXPECT_TRUE(nodes[2].filhos.empty()) << "a share that does not answer has none";
     EXPECT_EQ(nodes[3].caminho, "\\\\SRV\\QOR7\\*.dll");
+    program.write("servidor/pkServidor7.bpl", "");
+    const auto withServer = packinfo::ListaPacotes(*machine.files, p, p + "servidor/");
+    ASSERT_EQ(withServer.size(), 4u);
+    EXPECT_EQ(withServer[2].filhos, (std::vector<std::string>{p + "servidor/pkServidor7.bpl"}));
 
     EXPECT_EQ(packinfo::ListaPacotes(*machine.files, p, "\\").size(), 2u) << "no server root in the settings";
     EXPECT_EQ(packinfo::ListaPacotes(*machine.files, p, "").size(), 2u);

@@ -36,7 +36,7 @@ protected:
 
 TEST_F(PackFormTest, DesignedPartsOfTheWindow) {
     packinfo::TFrmPKG form(application, machine);
-    EXPECT_EQ(form.Caption, "Package Information");
+    EXPECT_EQ(form.Caption, "Informações dos Pacotes");
     EXPECT_EQ(form.ClientWidth, 512);
     EXPECT_EQ(form.ClientHeight, 388);
     EXPECT_EQ(form.StartPosition, ui::Position::ScreenCenter);

@@ -152,6 +152,19 @@ bool Win32FileSystem::replaceFile(const std::string& from, const std::string& to
     return MoveFileExW(toWide(from).c_str(), toWide(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
+bool Win32FileSystem::canReplace(const std::string& path) {
+    // The access a replace needs, every sharing granted: only a holder that denies it refuses.
+    HANDLE file = CreateFileW(toWide(path).c_str(), GENERIC_WRITE | DELETE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return true;
+    }
+    const DWORD error = GetLastError();
+    return error != ERROR_SHARING_VIOLATION && error != ERROR_LOCK_VIOLATION && error != ERROR_ACCESS_DENIED;
+}
+
 bool Win32FileSystem::linkFile(const std::string& existing, const std::string& link) {
     return CreateHardLinkW(toWide(link).c_str(), toWide(existing).c_str(), nullptr) != 0;
 }

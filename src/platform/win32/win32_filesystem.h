@@ -21,6 +21,7 @@ public:
     bool deleteFile(const std::string& path) override;
     bool moveFile(const std::string& from, const std::string& to) override;
     bool replaceFile(const std::string& from, const std::string& to) override;
+    bool canReplace(const std::string& path) override;
     bool linkFile(const std::string& existing, const std::string& link) override;
     bool copyFile(const std::string& from, const std::string& to, bool failIfExists) override;
     int64_t freeSpace(const std::string& path) override;
