@@ -55,7 +55,8 @@ void TFrmAtuModulo::VoltaUltimaAtualizacao() {
         DevolveAtualizador();
         if (!Renovacao.empty()) texto += "\r\rAtualizador: " + Renovacao;
         if (Renovacao.starts_with("tomada")) CodigoSaida &= ~SaidaNadaAVoltar;  // the updater came back
-        Caixa((CodigoSaida & SaidaArquivoNaoAtualizado) ? ui::BoxKind::Error : ui::BoxKind::Information, texto);
+        Caixa((CodigoSaida & SaidaArquivoNaoAtualizado) ? ui::BoxKind::Error : ui::BoxKind::Information, texto,
+              ui::BoxLayout::Columns);
     } catch (const std::exception& erro) {
         MotivoDaFalha = erro.what();
         CodigoSaida |= SaidaCaminhoDeFalha;

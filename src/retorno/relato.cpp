@@ -1,5 +1,6 @@
 #include "retorno/relato.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/dos_time.h"
@@ -30,7 +31,10 @@ std::string Linhas(const Volta& volta, Desfecho desfecho) {
     std::string linhas;
     for (const ArquivoDaVolta& a : volta.arquivos) {
         if (a.desfecho != desfecho) continue;
-        linhas += "  Arquivo: " + Nome(a) + "  -  " + (desfecho == Desfecho::Voltou ? "versão de " + Hora(a.hora) : a.motivo) + "\r";
+        // Padded as the update's report pads its names, so that the box shows one column.
+        std::string arquivo = "  Arquivo: " + Nome(a);
+        arquivo.append(30 - std::min<size_t>(30, platform::utf8Length(arquivo)), ' ');
+        linhas += arquivo + " -  " + (desfecho == Desfecho::Voltou ? "versão de " + Hora(a.hora) : a.motivo) + "\r";
     }
     return linhas;
 }

@@ -142,4 +142,41 @@ void ExpectScreenShowsTheModel(const std::vector<BlockedMoment>& moments, const 
     }
 }
 
+UpdatedTerminal::UpdatedTerminal() {
+    WriteSettings();
+    WriteCatalogue({ModuleLine("QOR7.EXE", "Sistema"), ModuleLine("LUNDAMI7.EXE", "Estoque e Produção")});
+    for (const char* name : {"QOR7.EXE", "LUNDAMI7.EXE"}) {
+        SetTime(Terminal(name, "versão antiga"), {2024, 3, 1, 8, 0, 0});
+        SetTime(Server(name, "versão nova"), {2025, 3, 1, 8, 0, 0});
+    }
+    RunUpdate();
+}
+
+void UpdatedTerminal::StepBack(ui::Application& screen, const std::function<void(app::TFrmAtuModulo&)>& body) {
+    app::GuardaArgumentos(std::vector<std::string>{"AtualizaTerminalQOR7.exe", "--voltar"});
+    app::TFrmAtuModulo splash(screen, machine);
+    app::FrmAtuModulo = &splash;
+    WhileTheSplashRuns(screen, splash, [&] { body(splash); });
+    app::FrmAtuModulo = nullptr;
+}
+
+void ExpectNoWordOfCopying(const ui::Picture& splash) {
+    ASSERT_EQ(splash.width, 501);
+    ASSERT_EQ(splash.height, 161);
+    struct Box {
+        const char* what;
+        int left, top, width, height;
+    };
+    for (const Box& box : {Box{"Copiando:", 8, 97, 55, 13}, Box{"bytes processados", 6, 142, 87, 13},
+                           Box{"Tamanho:", 196, 142, 120, 13}}) {
+        bool white = false;
+        for (int y = box.top; y < box.top + box.height; ++y)
+            for (int x = box.left; x < box.left + box.width; ++x) {
+                const uint32_t p = splash.at(x, y);
+                white = white || ((p >> 16 & 0xFF) > 230 && (p >> 8 & 0xFF) > 230 && (p & 0xFF) > 230);
+            }
+        EXPECT_FALSE(white) << "the step back shows \"" << box.what << "\"";
+    }
+}
+
 }  // namespace app_test

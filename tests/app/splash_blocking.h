@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "run_fixture.h"
 #include "ui/application.h"
 #include "ui/controls.h"
 
@@ -44,5 +45,17 @@ void ExpectTheRunsBlocks(const std::vector<BlockedMoment>& moments);
 // The two pictures of each moment are the same, pixel for pixel; both saved as PNG in the build
 // folder under `prefix`.
 void ExpectScreenShowsTheModel(const std::vector<BlockedMoment>& moments, const std::string& prefix);
+
+// A terminal that an update (headless) brought two modules to, their earlier versions kept: a
+// step back on it has something to take back and a box of columns to show.
+class UpdatedTerminal : public RunTest {
+protected:
+    UpdatedTerminal();
+    // The splash for --voltar on `screen`, its step back run by `body` (which calls the click).
+    void StepBack(ui::Application& screen, const std::function<void(app::TFrmAtuModulo&)>& body);
+};
+
+// The splash as a step back shows it: no copy label, no byte counters.
+void ExpectNoWordOfCopying(const ui::Picture& splash);
 
 }  // namespace app_test

@@ -81,5 +81,36 @@ TEST(SplashTruth, TheReportStandsAboveTheSplashShowingItsLastState) {
     });
 }
 
+void LookWhenTheBoxIsUp(void*) {
+    if (!Fl::modal()) return Fl::repeat_timeout(0.05, LookWhenTheBoxIsUp);
+    LookAtTheScreen(nullptr);
+}
+
+using SplashStepBack = app_test::UpdatedTerminal;
+
+// The step back's box stands above the splash in the report's fixed-width font, and the splash
+// says nothing of copying.
+TEST_F(SplashStepBack, TheBoxStandsAboveASplashThatSpeaksOfNoCopy) {
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
+    if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
+    ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
+    ui::Application screen(ui::MakeFltkBackend());
+    screen.Title = "Atualizaterminalqor7";
+    StepBack(screen, [&](app::TFrmAtuModulo& splash) {
+        behind = {display.Name(), {}, {}};
+        Fl::add_timeout(0.1, LookWhenTheBoxIsUp);
+        splash.SpeedButton1Click(&splash.SpeedButton1);
+        Fl::remove_timeout(LookWhenTheBoxIsUp);
+        ASSERT_FALSE(behind.screen.empty());
+        EXPECT_LE(behind.box.bottom, splash.Top) << "the box covers the splash";
+        testing_support::WritePng(testing_support::Cut(behind.screen, std::min(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 800),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/voltar-over-splash.png");
+        app_test::ExpectNoWordOfCopying(
+            testing_support::Cut(behind.screen, splash.Left, splash.Top, splash.Left + 501, splash.Top + 161));
+    });
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
+}
+
 }  // namespace
 #endif

@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/atualiza_modulo.h"
 #include "splash_blocking.h"
+#include "support/png_file.h"
 #include "support/screen_pixels.h"
 #include "support/win32_input.h"
 #include "ui/win32/win32_backend.h"
@@ -29,7 +31,8 @@ TEST(SplashTruthWin32, WhileTheRunBlocksTheScreenShowsWhatItWaitsFor) {
 // Inside the box's own loop: what the splash shows behind it, then the box is answered.
 struct BehindTheBox {
     ui::TForm* splash = nullptr;
-    ui::Picture screen, model;
+    ui::Picture screen, model, desktop;
+    RECT box{};
     bool boxSeen = false;
 } behind;
 
@@ -55,6 +58,8 @@ void CALLBACK LookBehindTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
     behind.boxSeen = true;
     behind.screen = Screen(*behind.splash);
     behind.model = ui::CaptureWin32FormPixels(*behind.splash);
+    GetWindowRect(box, &behind.box);
+    behind.desktop = testing_support::ScreenPixelsOf("", 0);
     PostMessageW(box, WM_COMMAND, IDOK, 0);
 }
 
@@ -68,12 +73,46 @@ TEST(SplashTruthWin32, BehindABoxTheSplashShowsItsLastState) {
         app_test::EarlyFrameThenLaterState(application, splash);
         behind = {&splash};
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
-        application.MessageBox(ui::BoxKind::Information, "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE");
+        application.MessageBox(ui::BoxKind::Warning,
+                               "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\r"
+                               "  Arquivo: LUNDAMI7.EXE        -  Tamanho: 59 Kb\r\r"
+                               "Arquivos NÃO Atualizados (avise o suporte) :\r\r"
+                               "  Arquivo: HALDENMOR7.EXE      -  Tamanho: 1.204 Kb\r",
+                               ui::BoxLayout::Columns);
         KillTimer(nullptr, timer);
         EXPECT_TRUE(behind.boxSeen);
-        if (behind.boxSeen)
-            app_test::ExpectScreenShowsTheModel({{"report box", behind.screen, behind.model}}, "behind-box-win32");
+        if (!behind.boxSeen) return;
+        app_test::ExpectScreenShowsTheModel({{"report box", behind.screen, behind.model}}, "behind-box-win32");
+        // Above the splash, which stays in sight, as on Linux.
+        EXPECT_LE(behind.box.bottom, splash.Top) << "the box covers the splash";
+        EXPECT_GE(behind.box.right, splash.Left) << "the box stands away from the splash";
+        testing_support::WritePng(testing_support::Cut(behind.desktop, std::min<int>(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 1024),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/report-over-splash-win32.png");
     });
+}
+
+using SplashStepBackWin32 = app_test::UpdatedTerminal;
+
+// The step back's box: above the splash, in the report's fixed-width font, and a splash that says
+// nothing of copying, as on Linux.
+TEST_F(SplashStepBackWin32, TheBoxStandsAboveASplashThatSpeaksOfNoCopy) {
+    if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
+    ui::Application screen(ui::MakeWin32Backend());
+    screen.Title = "Atualizaterminalqor7";
+    StepBack(screen, [&](app::TFrmAtuModulo& splash) {
+        behind = {&splash};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
+        splash.SpeedButton1Click(&splash.SpeedButton1);
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(behind.boxSeen);
+        EXPECT_LE(behind.box.bottom, splash.Top) << "the box covers the splash";
+        testing_support::WritePng(testing_support::Cut(behind.desktop, std::min<int>(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 1024),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/voltar-over-splash-win32.png");
+        app_test::ExpectNoWordOfCopying(behind.screen);
+    });
+    EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
 }
 
 }  // namespace

@@ -94,7 +94,7 @@ TEST_F(VoltarRun, TheLastUpdateComesBackWithItsTimesStaysBackAndTheNextServerVer
     EsperaVersao("QOR7.EXE", qorVelho, "after --voltar");
     EsperaVersao("VENDAS.EXE", vendasVelho, "after --voltar");
     EsperaVersao("pkVendas7.bpl", pacoteVelho, "after --voltar");
-    for (const char* linha : {"Voltaram à versão anterior", "Arquivo: QOR7.EXE  -  versão de 01/03/2024 08:00",
+    for (const char* linha : {"Voltaram à versão anterior", "Arquivo: QOR7.EXE            -  versão de 01/03/2024 08:00",
                               "Arquivo: VENDAS.EXE", "Arquivo: pkVendas7.bpl"})
         EXPECT_NE(box.find(linha), std::string::npos) << linha << "\n" << box;
     EXPECT_EQ(Launched(), std::vector<std::string>{"QOR7.exe"});
@@ -169,7 +169,7 @@ TEST_F(VoltarRun, AVersionThatCannotBeKeptChangesNothingInTheCopyAndIsNotRestore
     machine.files = nativo;
     const std::string box = RunUpdate({"--voltar"});
     EXPECT_NE(box.find("NÃO voltaram (avise o suporte) :"), std::string::npos) << box;
-    EXPECT_NE(box.find("  Arquivo: QOR7.EXE  -  a versão anterior não pôde ser guardada"), std::string::npos) << box;
+    EXPECT_NE(box.find("  Arquivo: QOR7.EXE            -  a versão anterior não pôde ser guardada"), std::string::npos) << box;
     EXPECT_EQ(Form().CodigoSaida, app::SaidaArquivoNaoAtualizado);
     EsperaVersao("VENDAS.EXE", vendasNovo, "after --voltar");
 

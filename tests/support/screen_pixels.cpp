@@ -22,7 +22,7 @@ ui::Picture Cut(const ui::Picture& picture, int left, int top, int right, int bo
 namespace testing_support {
 
 ui::Picture ScreenPixelsOf(const std::string&, unsigned long long handle) {
-    HWND window = reinterpret_cast<HWND>(handle);
+    HWND window = handle ? reinterpret_cast<HWND>(handle) : GetDesktopWindow();  // 0: the whole screen
     RECT client{};
     if (!GetClientRect(window, &client) || client.right <= 0 || client.bottom <= 0) return {};
     ui::Picture picture{client.right, client.bottom, {}};

@@ -9,7 +9,7 @@
 
 namespace testing_support {
 
-// The window's pixels on the display, or an empty picture; 0 is the whole screen on X. Windows:
+// The window's pixels on the display, or an empty picture; 0 is the whole screen. Windows:
 // `window` is its HWND.
 ui::Picture ScreenPixelsOf(const std::string& display, unsigned long long window);
 

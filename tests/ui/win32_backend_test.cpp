@@ -219,6 +219,61 @@ TEST_F(Win32BackendTest, AModalFormDisablesTheOtherWindowsUntilItCloses) {
     EXPECT_FALSE(IsWindowEnabled(other));
 }
 
+// A box is answered from inside its own loop; what it was, is kept for the checks.
+struct SeenBox {
+    RECT frame{};
+    bool scrolls = false;
+    std::wstring firstButton;
+    bool seen = false;
+} seenBox;
+
+void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND box = nullptr;
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM data) -> BOOL {
+            wchar_t name[16] = {};
+            GetClassNameW(window, name, 16);
+            if (std::wstring(name) != L"#32770" || !IsWindowVisible(window)) return TRUE;
+            *reinterpret_cast<HWND*>(data) = window;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&box));
+    if (!box) return;
+    KillTimer(nullptr, timer);
+    seenBox.seen = true;
+    GetWindowRect(box, &seenBox.frame);
+    seenBox.scrolls = FindWindowExW(box, nullptr, L"EDIT", nullptr) != nullptr;
+    wchar_t label[16] = {};
+    GetWindowTextW(FindWindowExW(box, nullptr, L"BUTTON", nullptr), label, 16);
+    seenBox.firstButton = label;
+    PostMessageW(box, WM_COMMAND, IDOK, 0);
+}
+
+// The help of a program started without a console, and any text as long: a box that fits the work
+// area, its text scrolling inside it; a short text needs no scrolling.
+TEST(Win32Boxes, ATextTallerThanTheScreenScrollsInsideABoxThatFits) {
+    if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
+    Application application(MakeWin32Backend());
+    application.Title = "Atualizaterminalqor7";
+    std::string tall;
+    for (int i = 1; i <= 150; ++i) tall += "  linha " + std::to_string(i) + " da ajuda\r";
+    RECT area{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
+    for (const auto& [text, shouldScroll] : {std::pair<std::string, bool>{tall, true}, {"Arquivo copiado com sucesso.", false}}) {
+        seenBox = {};
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, AnswerTheBox);
+        EXPECT_EQ(application.MessageBox(BoxKind::Information, text), Answer::OK);
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(seenBox.seen);
+        EXPECT_EQ(seenBox.scrolls, shouldScroll);
+        EXPECT_EQ(seenBox.firstButton, L"OK");
+        EXPECT_GE(seenBox.frame.top, area.top);
+        EXPECT_LE(seenBox.frame.bottom, area.bottom) << "taller than the work area";
+        EXPECT_LE(seenBox.frame.right, area.right);
+    }
+}
+
 }  // namespace
 
 #endif  // _WIN32

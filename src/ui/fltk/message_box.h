@@ -8,26 +8,12 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "ui/box_place.h"
 #include "ui/application.h"
 
 class Fl_Window;
 
 namespace ui {
-
-struct BoxSize {
-    int width = 0, height = 0;
-};
-
-// The window a box belongs to: where it is and whether it is a borderless panel (the splash).
-struct BoxOwner {
-    platform::Rect frame;
-    bool borderless = false;
-};
-
-// Where a box goes, its top-left corner: a borderless panel stays in sight, its box centred above
-// it; an ordinary window's box is centred on it; without an owner, or without room above the
-// panel, on the work area. Always inside the work area.
-platform::Rect PlaceBox(BoxSize box, const std::optional<BoxOwner>& owner, const platform::Rect& workArea);
 
 // Shows the box modally over `owner` (null: no owner) and returns the button pressed. Escape and
 // the window's close button answer an OK box; a question waits for Sim or Não, as on Windows.

@@ -2,6 +2,7 @@
 
 #include "platform/win32/wide_text.h"
 #include "ui/win32/form_window.h"
+#include "ui/win32/message_box.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,17 +21,6 @@ using Clock = std::chrono::steady_clock;
 
 // A copy asks for a repaint after every block; the screen needs no more than this.
 constexpr auto kRepaintInterval = std::chrono::microseconds(1'000'000 / 60);
-
-UINT BoxStyle(BoxKind kind) {
-    switch (kind) {
-        case BoxKind::Information: return MB_OK | MB_ICONINFORMATION;
-        case BoxKind::Warning: return MB_OK | MB_ICONWARNING;
-        case BoxKind::Error: return MB_OK | MB_ICONERROR;
-        case BoxKind::Confirmation: return MB_YESNO | MB_ICONQUESTION;
-        case BoxKind::Plain: return MB_OK;
-    }
-    return MB_OK;
-}
 
 // Keys and clicks that came before a box (Escape while the last block of a large file was
 // written) must not answer it before the user has seen it.
@@ -132,15 +122,10 @@ public:
         RepaintWhenDue();
     }
 
-    // The system's box has one font for every text: the report's columns stay as wide as the font
-    // makes them.
-    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout) override {
+    // Our own box: placed above the splash, a report's columns in a fixed-width font.
+    Answer MessageBox(BoxKind kind, const std::string& title, const std::string& text, BoxLayout layout) override {
         DiscardPendingInput();
-        const int pressed = MessageBoxW(GetActiveWindow(), platform::win32::toWide(text).c_str(),
-                                        platform::win32::toWide(title).c_str(), BoxStyle(kind) | MB_SETFOREGROUND);
-        if (pressed == IDYES) return Answer::Yes;
-        if (pressed == IDNO) return Answer::No;
-        return Answer::OK;
+        return win32::ShowBox(kind, title, text, layout, BoxOwner());
     }
 
     void PaintNow() override {
@@ -208,6 +193,17 @@ private:
         if (!application->Alive(*form) || key == 0) return true;
         message.wParam = static_cast<unsigned char>(key);
         return false;
+    }
+
+    // The window a box belongs to: the active one, else the form shown modally, else any shown.
+    HWND BoxOwner() const {
+        if (HWND active = GetActiveWindow(); active && IsWindowVisible(active)) return active;
+        if (!modal_.empty())
+            if (auto found = windows_.find(const_cast<TForm*>(modal_.back().form)); found != windows_.end())
+                return found->second->Window();
+        for (const auto& [form, window] : windows_)
+            if (IsWindowVisible(window->Window())) return window->Window();
+        return nullptr;
     }
 
     TForm* FormOfWindow(HWND window) const {
