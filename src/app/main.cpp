@@ -23,7 +23,7 @@ int MostraInformacao(const std::string& texto, const std::string& executavel, in
     if (platform::writeToConsole(texto)) return codigo;
     ui::Application application(ui::MakeBackend());
     application.Title = ui::ApplicationTitleFor(executavel);
-    application.MessageBox(ui::BoxKind::Information, texto);
+    application.MessageBox(ui::BoxKind::Information, texto, ui::BoxLayout::Columns);  // the help lines up in columns
     return codigo;
 }
 

@@ -233,7 +233,10 @@ TEST_F(PackWindowFltkTest, TheWindowCanBeSizedAndTheTreeFollows) {
 
 TEST_F(PackWindowFltkTest, ScreenshotOfTheFilledTree) {
     packinfo::TFrmPKG form(*application, machine);
-    form.CarregaPacotes("S:\\Sistemas\\QOR7\\");
+    program.write("servidor/pkServidor7.bpl", "");  // the server's masks list their files too
+    form.CarregaPacotes(program.folder() + "servidor/");
+    ASSERT_EQ(form.TreeView1.Items.size(), 4u);
+    ASSERT_EQ(form.TreeView1.Items[2]->Children.size(), 1u);
     form.TreeView1.Selected = form.TreeView1.Items[0]->Children[1].get();
     ui::Picture picture;
     ShowModal(form, [&](int) {

@@ -13,6 +13,8 @@
 #include "ui/win32/win32_api.h"
 #include "ui/win32/win32_backend.h"
 
+#include "support/png_file.h"
+#include "support/screen_pixels.h"
 #include "support/win32_input.h"
 
 namespace {
@@ -224,6 +226,7 @@ struct SeenBox {
     RECT frame{};
     bool scrolls = false;
     std::wstring firstButton;
+    ui::Picture picture;
     bool seen = false;
 } seenBox;
 
@@ -243,6 +246,7 @@ void CALLBACK AnswerTheBox(HWND, UINT, UINT_PTR timer, DWORD) {
     KillTimer(nullptr, timer);
     seenBox.seen = true;
     GetWindowRect(box, &seenBox.frame);
+    seenBox.picture = testing_support::ScreenPixelsOf("", reinterpret_cast<unsigned long long>(box));
     seenBox.scrolls = FindWindowExW(box, nullptr, L"EDIT", nullptr) != nullptr;
     wchar_t label[16] = {};
     GetWindowTextW(FindWindowExW(box, nullptr, L"BUTTON", nullptr), label, 16);
@@ -271,6 +275,8 @@ TEST(Win32Boxes, ATextTallerThanTheScreenScrollsInsideABoxThatFits) {
         EXPECT_GE(seenBox.frame.top, area.top);
         EXPECT_LE(seenBox.frame.bottom, area.bottom) << "taller than the work area";
         EXPECT_LE(seenBox.frame.right, area.right);
+        if (shouldScroll)
+            testing_support::WritePng(seenBox.picture, "tall-box-win32.png"  /* in the build folder, where the suite runs */);
     }
 }
 
