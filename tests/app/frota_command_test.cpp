@@ -14,7 +14,7 @@
 #include "support/child_process.h"
 #include "support/environment.h"
 #include "support/running_program.h"
-#include "support/special_files.h"
+#include "support/nao_regulares.h"
 #include "support/temp_dir.h"
 
 namespace {

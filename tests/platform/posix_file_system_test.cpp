@@ -18,7 +18,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_system.h"
 #include "support/environment.h"
-#include "support/special_files.h"
+#include "support/nao_regulares.h"
 #include "support/syscall_answers.h"
 #include "support/temp_dir.h"
 

@@ -1,6 +1,6 @@
 #ifndef _WIN32
 
-#include "support/special_files.h"
+#include "support/nao_regulares.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
