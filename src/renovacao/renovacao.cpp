@@ -68,6 +68,8 @@ private:
     bool JaJulgado(const platform::FileStamp& carimbo) const {
         if (memoria_.candidato != carimbo) return false;
         if (memoria_.desfecho == "tomada") return memoria_.nova == a_.nossa;
+        // Given back by --voltar: that file stays away, even while the give-back is unfinished.
+        if (memoria_.desfecho == "retida") return true;
         return memoria_.nossa == a_.nossa;
     }
 
@@ -173,7 +175,8 @@ Resultado Renova(Ambiente& a, const std::string& pastaServidor) {
 
 Resultado Devolve(Ambiente& a) {
     Memoria memoria = LeMemoria(a.files, a.pastaPrograma);
-    if (memoria.desfecho != "tomada" || memoria.nova != a.nossa) return {};
+    // "retida" while the build given back is still running: a give-back cut short, finished now.
+    if ((memoria.desfecho != "tomada" && memoria.desfecho != "retida") || memoria.nova != a.nossa) return {};
     const std::string anterior = a.pastaPrograma + NomeAnterior();
     const LeituraDaMarca lida = LeMarca(a.files, anterior);
     if (!lida.marca || Identidade{lida.marca->versao, lida.marca->compilacao} != memoria.anterior)

@@ -259,6 +259,73 @@ TEST_F(Renewal, AKillAtAnyMomentOfTheSwapLeavesAWorkingUpdaterUnderTheProgramsNa
     for (std::thread& lane : lanes) lane.join();
 }
 
+TEST_F(Renewal, AGiveBackKilledAnywhereLeavesAWorkingUpdaterAndTheNextVoltarFinishesIt) {
+    if (!testing_support::CanTraceSystemCalls()) GTEST_SKIP() << "system calls cannot be traced here";
+    Offer(second);
+    ASSERT_EQ(Run(), 0);
+    ASSERT_EQ(Version(Program()).rfind(secondVersion, 0), 0u);
+    // The terminal as the renewal left it; the programs linked, never written while lanes run.
+    const fs::path renewed = outside / "renovado", firstCopy = outside / "primeira", secondCopy = outside / "segunda";
+    fs::copy_file(ATUALIZA_EXE, firstCopy);
+    fs::copy_file(ATUALIZA_SEGUNDA_EXE, secondCopy);
+    const auto isProgram = [&](const fs::path& p) {
+        return p.filename() == renovacao::NomeDoPrograma() || p.filename() == renovacao::NomeAnterior();
+    };
+    const auto copyTree = [&](const fs::path& from, const fs::path& to) {
+        for (const auto& entry : fs::recursive_directory_iterator(from)) {
+            const fs::path target = to / fs::relative(entry.path(), from);
+            if (entry.is_directory()) fs::create_directories(target);
+            else if (!isProgram(entry.path())) {
+                fs::copy_file(entry.path(), target, fs::copy_options::overwrite_existing);
+                fs::last_write_time(target, fs::last_write_time(entry.path()));
+            }
+        }
+    };
+    fs::create_directories(renewed);
+    copyTree(Terminal(0), renewed);
+    auto restore = [&](int lane) {
+        for (const auto& entry : fs::directory_iterator(Terminal(lane))) fs::remove_all(entry.path());
+        copyTree(renewed, Terminal(lane));
+        fs::create_hard_link(secondCopy, Program(lane));
+        fs::create_hard_link(firstCopy, Previous(lane));
+    };
+    restore(0);
+    const std::vector<std::string> voltar = {"--voltar"};
+    const testing_support::TracedRun reference =
+        testing_support::RunTraced(Program(), Terminal().string(), {}, nullptr, 20, voltar);
+    ASSERT_EQ(reference.exitStatus, 0);
+    ASSERT_EQ(Version(Program()).rfind(firstVersion, 0), 0u);
+    std::vector<testing_support::CallMoment> moments;
+    for (size_t i = 0; i < reference.calls.size(); ++i) moments.insert(moments.end(), {{i, false}, {i, true}});
+    std::cout << "(killing the give-back at " << moments.size() << " moments)\n";
+    for (int lane = 1; lane < kLanes; ++lane) restore(lane);
+
+    auto killEvery = [&](int lane) {
+        const std::string quiet = (outside / ("v" + std::to_string(lane))).string();
+        for (size_t m = static_cast<size_t>(lane); m < moments.size() && !HasFailure(); m += kLanes) {
+            restore(lane);
+            testing_support::RunTraced(Program(lane), Terminal(lane).string(), {moments[m]},
+                                       [](const testing_support::CallMoment&) { return true; }, 20, voltar);
+            const std::string when = "after a kill " + std::string(moments[m].after ? "after " : "before ") +
+                                     reference.calls[moments[m].index].name + " #" + std::to_string(moments[m].index);
+            const std::string answer = Version(Program(lane));
+            EXPECT_TRUE(answer.rfind(firstVersion, 0) == 0 || answer.rfind(secondVersion, 0) == 0)
+                << "the program's name holds no working updater " << when << ": " << answer;
+            // A run in between keeps what is to be given back; the next step back finishes it, and
+            // no later run takes the release given back again.
+            EXPECT_EQ(testing_support::RunAndWait(Program(lane), {}, Terminal(lane).string(), 30, {quiet}).exitStatus, 0) << when;
+            testing_support::RunAndWait(Program(lane), voltar, Terminal(lane).string(), 30, {quiet});
+            EXPECT_EQ(Version(Program(lane)).rfind(firstVersion, 0), 0u) << when;
+            EXPECT_EQ(testing_support::RunAndWait(Program(lane), {}, Terminal(lane).string(), 30, {quiet}).exitStatus, 0) << when;
+            EXPECT_EQ(Version(Program(lane)).rfind(firstVersion, 0), 0u) << "taken again " << when;
+            ExpectNoLeftovers(when, lane);
+        }
+    };
+    std::vector<std::thread> lanes;
+    for (int lane = 0; lane < kLanes; ++lane) lanes.emplace_back(killEvery, lane);
+    for (std::thread& lane : lanes) lane.join();
+}
+
 }  // namespace
 
 #endif
