@@ -71,7 +71,8 @@ TEST(SplashTruthWin32, BehindABoxTheSplashShowsItsLastState) {
     app::TFrmAtuModulo splash(application, platform::Platform{platform::makeNativePlatform().files, {}, {}, {}});
     app_test::WhileTheSplashRuns(application, splash, [&] {
         app_test::EarlyFrameThenLaterState(application, splash);
-        behind = {&splash};
+        behind = BehindTheBox{};
+        behind.splash = &splash;
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
         application.MessageBox(ui::BoxKind::Warning,
                                "Arquivos Atualizados :\r\r  Arquivo: QOR7.EXE            -  Tamanho: 1 Kb\r"
@@ -101,7 +102,8 @@ TEST_F(SplashStepBackWin32, TheBoxStandsAboveASplashThatSpeaksOfNoCopy) {
     ui::Application screen(ui::MakeWin32Backend());
     screen.Title = "Atualizaterminalqor7";
     StepBack(screen, [&](app::TFrmAtuModulo& splash) {
-        behind = {&splash};
+        behind = BehindTheBox{};
+        behind.splash = &splash;
         const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
         splash.SpeedButton1Click(&splash.SpeedButton1);
         KillTimer(nullptr, timer);
