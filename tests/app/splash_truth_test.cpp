@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "app/atualiza_modulo.h"
+#include "app/run_state.h"
 #include "splash_blocking.h"
 #include "support/png_file.h"
 #include "support/screen_pixels.h"
@@ -110,6 +112,44 @@ TEST_F(SplashStepBack, TheBoxStandsAboveASplashThatSpeaksOfNoCopy) {
             testing_support::Cut(behind.screen, splash.Left, splash.Top, splash.Left + 501, splash.Top + 161));
     });
     EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
+}
+
+bool Reddish(uint32_t p) { return (p >> 16 & 0xFF) > 150 && (p >> 8 & 0xFF) < 90 && (p & 0xFF) < 90; }
+
+class SplashShareDown : public app_test::RunTest {
+protected:
+    SplashShareDown() {
+        WriteSettings();
+        std::filesystem::remove_all(dir / "rede");  // the server folder does not answer
+    }
+};
+
+// The failure box carries the error icon, and behind it the splash says that the server's folder
+// could not be reached.
+TEST_F(SplashShareDown, TheFailureBoxHasTheErrorIconOverASplashThatNamesTheFolder) {
+    testing_support::XvfbDisplay& display = app_test::SharedDisplay();
+    if (!display.Running()) GTEST_SKIP() << "Xvfb is not installed: no window test";
+    ASSERT_TRUE(display.ServeThisProcess(ui::FltkDisplayAvailable)) << "Xvfb " << display.Name() << " did not come up";
+    ui::Application screen(ui::MakeFltkBackend());
+    screen.Title = "Atualizaterminalqor7";
+    app::GuardaArgumentos(std::vector<std::string>{"AtualizaTerminalQOR7.exe"});
+    app::TFrmAtuModulo splash(screen, machine);
+    app::FrmAtuModulo = &splash;
+    app_test::WhileTheSplashRuns(screen, splash, [&] {
+        behind = {display.Name(), {}, {}};
+        Fl::add_timeout(0.1, LookWhenTheBoxIsUp);
+        splash.SpeedButton1Click(&splash.SpeedButton1);
+        Fl::remove_timeout(LookWhenTheBoxIsUp);
+        ASSERT_FALSE(behind.screen.empty());
+        EXPECT_EQ(splash.lErroM1.Caption.rfind("Não foi possível acessar a pasta do servidor: ", 0), 0u);
+        const ui::Picture icon = testing_support::Cut(behind.screen, behind.box.left + 14, behind.box.top + 14,
+                                                      behind.box.left + 46, behind.box.top + 46);
+        EXPECT_TRUE(std::any_of(icon.pixels.begin(), icon.pixels.end(), Reddish)) << "no error icon on the box";
+        testing_support::WritePng(testing_support::Cut(behind.screen, std::min(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 800),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/share-down-over-splash.png");
+    });
+    app::FrmAtuModulo = nullptr;
 }
 
 }  // namespace
