@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 
 #include "app/atualiza_modulo.h"
+#include "app/run_state.h"
 #include "splash_blocking.h"
 #include "support/png_file.h"
 #include "support/screen_pixels.h"
@@ -115,6 +117,38 @@ TEST_F(SplashStepBackWin32, TheBoxStandsAboveASplashThatSpeaksOfNoCopy) {
         app_test::ExpectNoWordOfCopying(behind.screen);
     });
     EXPECT_EQ(TerminalText("QOR7.EXE"), "versão antiga");
+}
+
+class SplashShareDownWin32 : public app_test::RunTest {
+protected:
+    SplashShareDownWin32() {
+        WriteSettings();
+        std::filesystem::remove_all(dir / "rede");  // the server folder does not answer
+    }
+};
+
+// The failure box carries the error icon, and behind it the splash says that the server's folder
+// could not be reached, as on Linux.
+TEST_F(SplashShareDownWin32, TheFailureBoxHasTheErrorIconOverASplashThatNamesTheFolder) {
+    if (!testing_support::DesktopAvailable()) GTEST_SKIP() << "no desktop to create windows on";
+    ui::Application screen(ui::MakeWin32Backend());
+    screen.Title = "Atualizaterminalqor7";
+    app::GuardaArgumentos(std::vector<std::string>{"AtualizaTerminalQOR7.exe"});
+    app::TFrmAtuModulo splash(screen, machine);
+    app::FrmAtuModulo = &splash;
+    app_test::WhileTheSplashRuns(screen, splash, [&] {
+        behind = BehindTheBox{};
+        behind.splash = &splash;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 100, LookBehindTheBox);
+        splash.SpeedButton1Click(&splash.SpeedButton1);
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(behind.boxSeen);
+        EXPECT_EQ(splash.lErroM1.Caption.rfind("Não foi possível acessar a pasta do servidor: ", 0), 0u);
+        testing_support::WritePng(testing_support::Cut(behind.desktop, std::min<int>(behind.box.left, splash.Left) - 12,
+                                                       behind.box.top - 12, 1280, 1024),
+                                  std::string(ATUALIZA_BUILD_DIR) + "/share-down-over-splash-win32.png");
+    });
+    app::FrmAtuModulo = nullptr;
 }
 
 }  // namespace
