@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "identidade/sha256.h"
 #include "platform/platform.h"
 
 namespace acervo {
@@ -40,6 +41,8 @@ struct Entrada {
     // The server file had been written minutes before it was copied: it may have been a publish
     // in progress, and a later copy of an earlier-dated version of it repairs this one.
     bool recente = false;
+    // SHA-256 of the terminal's file, where a publication's manifest checked it or a run took it.
+    std::optional<identidade::Resumo> sha256{};
     bool operator==(const Entrada&) const = default;
 };
 
@@ -66,6 +69,13 @@ public:
     // of that run, so that a later step back never mistakes an earlier run for the last one.
     uint64_t UltimaExecucao() const { return ultimaExecucao_; }
     void LembraExecucao(uint64_t execucao);
+    // The publication whose build the last run that finished with the server's manifest installed
+    // whole (0: none known).
+    uint64_t Publicacao() const { return publicacao_; }
+    void LembraPublicacao(uint64_t numero) {
+        alterado_ = alterado_ || numero != publicacao_;
+        publicacao_ = numero;
+    }
     // Whether anything changed since it was read: an unchanged record is not written again.
     bool Alterado() const { return alterado_; }
     void ComoLido() { alterado_ = false; }
@@ -73,6 +83,7 @@ public:
 private:
     std::map<std::string, Entrada> entradas_;  // by Chave
     uint64_t ultimaExecucao_ = 0;
+    uint64_t publicacao_ = 0;
     bool alterado_ = false;
 };
 

@@ -18,6 +18,7 @@ constexpr std::string_view kCabecalho =
     "# AtualizaTerminalQOR7: versões do servidor que este terminal recebeu. Não edite: o programa o refaz.\n";
 constexpr std::string_view kFim = "fim=";
 constexpr std::string_view kExecucoes = "execucoes=";
+constexpr std::string_view kPublicacao = "publicacao=";
 
 std::string_view NomeEstado(Estado estado) {
     switch (estado) {
@@ -77,7 +78,8 @@ std::string Linha(const Entrada& e) {
     return "servidor=" + StampTexto(e.servidor) + "\tlocal=" + StampTexto(e.local) +
            "\tconteudo=" + (e.conteudo ? DigestText(*e.conteudo) : std::string("-")) + "\testado=" +
            std::string(NomeEstado(e.estado)) + "\texecucao=" + std::to_string(e.execucao) +
-           "\tanterior=" + AnteriorTexto(e) + (e.recente ? "\trecente=1" : "") + "\tarquivo=" + e.nome + "\n";
+           "\tanterior=" + AnteriorTexto(e) + (e.recente ? "\trecente=1" : "") +
+           (e.sha256 ? "\tsha256=" + identidade::TextoDoResumo(*e.sha256) : std::string()) + "\tarquivo=" + e.nome + "\n";
 }
 
 // "chave=valor" fields split by tabs; "arquivo=" comes last and takes the rest of the line, so a
@@ -110,6 +112,8 @@ std::optional<Entrada> EntradaDaLinha(std::string_view linha) {
             if (!stamp) return std::nullopt;
             e.local = *stamp;
             temLocal = true;
+        } else if (chave == "sha256" && !e.sha256) {
+            if (!(e.sha256 = identidade::ResumoDoTexto(valor))) return std::nullopt;
         } else if (chave == "conteudo" && !temConteudo) {
             if (valor != "-" && !(e.conteudo = DigestFromText(valor))) return std::nullopt;
             temConteudo = true;
@@ -158,6 +162,7 @@ std::optional<std::string> LeInteiro(platform::FileSystem& files, const std::str
 
 std::string Texto(const Acervo& acervo) {
     std::string corpo = std::string(kCabecalho) + std::string(kExecucoes) + std::to_string(acervo.UltimaExecucao()) + "\n";
+    if (acervo.Publicacao()) corpo += std::string(kPublicacao) + std::to_string(acervo.Publicacao()) + "\n";
     const std::vector<Entrada> entradas = acervo.Entradas();
     for (const Entrada& e : entradas) corpo += Linha(e);
     return corpo + Rodape(corpo, entradas.size());
@@ -178,6 +183,13 @@ Acervo DoTexto(std::string_view texto) {
         const auto execucao = Numero_<uint64_t>(resto.substr(kExecucoes.size(), fim - kExecucoes.size()));
         if (!execucao) return {};
         acervo.LembraExecucao(*execucao);
+        resto.remove_prefix(fim + 1);
+    }
+    if (resto.starts_with(kPublicacao)) {
+        const size_t fim = resto.find('\n');
+        const auto numero = Numero_<uint64_t>(resto.substr(kPublicacao.size(), fim - kPublicacao.size()));
+        if (!numero) return {};
+        acervo.LembraPublicacao(*numero);
         resto.remove_prefix(fim + 1);
     }
     while (!resto.empty()) {

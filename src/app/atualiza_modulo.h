@@ -154,6 +154,13 @@ private:
     void DevolveAtualizador() noexcept;
     void AnotaRenovacao(const std::string& texto);
     std::string Renovacao;
+    // The server's publication (conteudo.cpp): its manifest and announcement read once, each copy
+    // checked before it replaces anything, the publication held noted, and told to the fleet.
+    void LeIdentidadeDoServidor(const std::string& pastaServidor);
+    bool PublicacaoComecou();
+    bool ConfereCopia(const std::string& temporario, const platform::FileStamp& origem);
+    void NotaPublicacao();
+    void PreencheIdentidade(frota::EstadoTerminal& estado) const;
     // The server's folder stopped answering at `linha`: the walk ends there and says so.
     void ServidorNaoResponde(const std::string& pastaServidor, const LinhaDoCatalogo& linha);
     std::string PastaPrograma() const;
@@ -199,6 +206,13 @@ private:
     bool FrotaEmAndamento = false;  // this run's in-progress record is on the share, the final one not yet
     // The end of the last run that left this terminal current, carried from its previous record.
     std::optional<std::time_t> UltimoSucesso;
+    // A publish is under way on the server: this run leaves the server's build alone.
+    bool PublicacaoEmAndamento = false;
+    std::optional<platform::FileStamp> ManifestoLido;  // the manifest's file as the run found it
+    std::string NomeEmCopia;                           // the catalogue name of the copy in hand
+    std::optional<identidade::Resumo> UltimoConferido; // its bytes, when the manifest checked them
+    std::vector<std::string> ConteudoRecusado;         // copies whose bytes the manifest refused
+    std::string MotivoDaRecusa;                        // why the last copy was discarded
     // Time spent waiting for the user's answers: no copy's time includes it.
     double SegundosEmCaixas = 0;
 };

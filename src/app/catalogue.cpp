@@ -1,4 +1,5 @@
 #include "app/catalogue.h"
+#include "app/conteudo.h"
 
 #include <algorithm>
 
@@ -89,6 +90,7 @@ bool MantemVersaoDoServidor(platform::FileSystem& files, Listagens& pastas, acer
     const Listagens::Resposta noServidor = pastas.Procura(pastaServidor, nome);
     if (!noServidor.versao || noServidor.versao->stamp != registrada->servidor) return false;
     if ((noServidor.atributos & kAtributosDoArquivo) != (entrada.attributes & kAtributosDoArquivo)) return false;
+    if (!ConfereComManifesto(pastas, registro, nome, noServidor.versao->stamp, caminho)) return false;
     // Size and time can be kept by a change that the disk or a person made: the bytes decide.
     return acervo::DigestOfFile(files, caminho) == registrada->conteudo;
 }
@@ -109,7 +111,10 @@ Decisao DecideCopia(Listagens& pastas, acervo::Acervo& registro, const std::stri
     if (!noTerminal.pastaLida) noTerminal.versao = pastas.Direto(pastaPrograma + nome);
     const std::optional<platform::FileStamp> local =
         noTerminal.versao ? std::optional(noTerminal.versao->stamp) : std::nullopt;
-    return {acervo::PrecisaCopiar(noServidor.versao, noTerminal.versao, registro.Vigente(nome, local)), true};
+    const acervo::Entrada* vigente = registro.Vigente(nome, local);
+    const bool copiar = acervo::PrecisaCopiar(noServidor.versao, noTerminal.versao, vigente);
+    // Other bytes under the same size and time: the manifest's digest decides.
+    return {copiar || (vigente && !ConfereComManifesto(pastas, registro, nome, noServidor.versao->stamp, pastaPrograma + nome)), true};
 }
 
 std::vector<std::string> VarreServidor(platform::FileSystem& files, Listagens& pastas, acervo::Acervo& registro,

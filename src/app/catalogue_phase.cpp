@@ -66,6 +66,12 @@ void TFrmAtuModulo::FaseCatalogo(const std::string& pastaServidor) {
         const Decisao decisao = DecideCopia(*Pastas, Acervo, linha.nome, pastaServidor, pastaPrograma);
         if (!decisao.servidorLido) return ServidorNaoResponde(pastaServidor, linha);
         if (!decisao.copiar) continue;
+        if (PublicacaoEmAndamento) {
+            Registro.Escreve("fica para a próxima execução (publicação em andamento): " + platform::pathForDisplay(linha.nome));
+            continue;
+        }
+        NomeEmCopia = linha.nome;
+        UltimoConferido.reset();
         PreparaCopia(linha.nome, pastaServidor);
         CopiaArquivo(origem, destino);
         AnotaNoAcervo(linha.nome, destino);
@@ -116,6 +122,7 @@ void TFrmAtuModulo::CopiaArquivo(const std::string& origem, const std::string& d
     const bool copiou = FxFileManager1.Execute();
     const double decorrido = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     Copias.Termina(copiou, std::max(0.0, decorrido - (SegundosEmCaixas - caixasAntes)));
+    if (FxFileManager1.LastRejected()) Copias.Inacabada(MotivoDaRecusa);  // discarded before it replaced anything
     const std::optional<fileops::TFxCopiedFile>& copiada = FxFileManager1.LastCopied();
     if (Copias.Copias().back().atualizado && !Copias.Copias().back().alternativa && copiada && !copiada->Finished)
         Copias.Inacabada("A data, os atributos ou as permissões da cópia não puderam ser ajustados: "
@@ -141,6 +148,7 @@ void TFrmAtuModulo::AnotaNoAcervo(const std::string& nome, const std::string& de
     // The fallback copy gives the file the server's exact time: its version is the file's own.
     if (!copia.alternativa) {
         entrada.servidor = copiada->Source;
+        entrada.sha256 = UltimoConferido;
         if (!copiada->Finished) entrada.estado = acervo::Estado::Incompleto;
     }
     entrada.recente = acervo::Recente(entrada.servidor.lastWrite);

@@ -100,6 +100,7 @@ frota::EstadoTerminal TFrmAtuModulo::EstadoParaFrota(frota::Situacao situacao) {
     estado.catalogoIncompleto = !CatalogoPercorrido;
     PreencheCatalogo(estado, *Plataforma.files, CaminhoCatalogo);
     PreencheRetorno(estado);
+    PreencheIdentidade(estado);
     if (DeixouEmDia(estado)) UltimoSucesso = estado.fim;
     sucesso();
     if (!Renovacao.empty()) estado.adicionais.push_back({"renovacao", Renovacao});

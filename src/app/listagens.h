@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "acervo/acervo.h"
+#include "identidade/manifesto.h"
 #include "platform/platform.h"
 
 namespace app {
@@ -32,6 +33,11 @@ public:
     std::optional<acervo::Versao> Direto(const std::string& caminho);
     // Forgets what was listed of `pasta` and below it (files were deleted there).
     void Esquece(const std::string& pasta);
+    // The manifest of the publication the server serves, when one could be read: its digests decide
+    // between two versions of the same size and time.
+    void DefineManifesto(std::optional<identidade::Manifesto> manifesto) { manifesto_ = std::move(manifesto); }
+    const identidade::Manifesto* ManifestoDoServidor() const { return manifesto_ ? &*manifesto_ : nullptr; }
+    platform::FileSystem& Arquivos() { return files_; }
 
 private:
     struct Pasta {
@@ -49,6 +55,7 @@ private:
 
     platform::FileSystem& files_;
     std::map<std::string, Pasta> pastas_;
+    std::optional<identidade::Manifesto> manifesto_;
 };
 
 }  // namespace app

@@ -110,18 +110,21 @@ void TFrmAtuModulo::RegiaoProtegida() {
     // packages that it then could not copy back.
     CarregaListaDeTrabalho();
     Pastas = std::make_unique<Listagens>(*Plataforma.files);
+    LeIdentidadeDoServidor(pastaServidor);
     lbArquivo.Caption = "Limpando Versões Antigas";
     Aplicacao.ProcessMessages();
     Aplicacao.PaintPending();  // the server folder is listed first
     try {
         // What it deletes must come back from the server program folder: not from this one.
-        if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
+        if (PublicacaoEmAndamento) Registro.Escreve("limpeza de versões antigas não feita: publicação em andamento no servidor");
+        else if (process::ServidorPodeRepor(*Plataforma.files, pastaServidor, PastaPrograma())) ApagaAntigos(PastaPrograma());
         else Registro.Escreve("limpeza de versões antigas não feita: a pasta do servidor não as poderia repor");
     } catch (...) {
         // The clean-up reports the files it could not delete itself; the run goes on.
     }
     FaseCatalogo(pastaServidor);
     AnotaRetidos();
+    NotaPublicacao();
     GravaAcervo();
     MostraRelatorio();
     ApagaMarcador();

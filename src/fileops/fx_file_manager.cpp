@@ -44,6 +44,7 @@ void TFxFileManager::ResetState() {
     FDirDest.clear();
     FProgress = 0;
     FLastCopied.reset();
+    FRejected = false;
 }
 
 bool TFxFileManager::Execute() {

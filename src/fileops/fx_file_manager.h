@@ -85,6 +85,12 @@ public:
     TFxFileProcessEvent OnProcessFile;
     TNotifyEvent OnStart;
     TFxFileEndEvent OnEnd;
+    // Asked of a complete copy before it replaces its destination, with the temporary's path and the
+    // source's version as read: false discards it (no error event, no fallback copy) and the copy
+    // fails, leaving the destination as it was. Unset, every complete copy stands.
+    std::function<bool(const std::string& temporary, const platform::FileStamp& source)> OnCheckContent;
+    // Whether the last copy was discarded by OnCheckContent.
+    bool LastRejected() const { return FRejected; }
     // Lets pending window messages run; set by the window that owns the component.
     std::function<void()> ProcessMessages;
 
@@ -96,7 +102,7 @@ public:
 
 private:
     class AttributeGuard;
-    enum class CopyEnd { Complete, Aborted, ReadFailed, SourceChanged, WriteFailed, NotReplaced };
+    enum class CopyEnd { Complete, Aborted, ReadFailed, SourceChanged, WriteFailed, NotReplaced, Rejected };
 
     void ResetState();
     void BuildSourceList();
@@ -156,6 +162,7 @@ private:
     bool FAborted = false;
     bool FFlushBeforeReplace = true;
     std::optional<TFxCopiedFile> FLastCopied;
+    bool FRejected = false;
     bool FFinishing = true;  // the copy in hand has had every time, attribute and permission given
     // Bytes a copy moves per system call (a whole number of blocks; a read of a share's size),
     // and how much written data makes it start the disk's write-back. Measured on 256 MiB

@@ -84,6 +84,8 @@ bool TFxFileManager::CopyOneFile(const std::string& source, const std::string& d
     uint64_t bytesRead = 0;
     CopyEnd end = CopyBlocks(*input, temp.File(), bytesRead);
     if (end == CopyEnd::Complete) end = FinishCopy(*input, temp, source, *opened, bytesRead);
+    FRejected = end == CopyEnd::Complete && OnCheckContent && !OnCheckContent(temp.Path(), *opened);
+    if (FRejected) end = CopyEnd::Rejected;
     if (end == CopyEnd::Complete && !temp.ReplaceDestination()) end = CopyEnd::NotReplaced;
     if (end == CopyEnd::Complete) {
         old.Keep();
@@ -175,6 +177,7 @@ void TFxFileManager::ReportCopyEnd(CopyEnd end) {
         case CopyEnd::SourceChanged: Fail(feOpenError); break;
         case CopyEnd::WriteFailed: Fail(feWriteError); break;
         case CopyEnd::NotReplaced: Fail(feDestExists); break;  // locked or running: the old file stays
+        case CopyEnd::Rejected:  // its owner tells why
         case CopyEnd::Aborted:
         case CopyEnd::Complete: break;
     }

@@ -146,8 +146,7 @@ bool Publicacao::CriaPastas(const std::vector<std::string>& pastas) {
     return true;
 }
 
-// Same size and time is not yet the same file: the bytes decide, read from the manifest where it
-// describes the server's file, else from the server's file itself.
+// Same size and time is not yet the same file: the bytes decide.
 void Publicacao::Decide(Plano& plano) {
     const std::optional<platform::DirEntry> noServidor = servidor_.Entrada(plano.origem.nome);
     if (!noServidor || !noServidor->isFile()) return;
@@ -156,10 +155,9 @@ void Publicacao::Decide(Plano& plano) {
     if (stamp != plano.origem.stamp) return;
     plano.sha256 = identidade::Sha256OfFile(files_, origem_ + plano.origem.nome);
     if (!plano.sha256) return;  // the copy will tell why it cannot be read
-    const ArquivoPublicado* descrito = anterior_ ? anterior_->Descreve(plano.destino, stamp) : nullptr;
-    const std::optional<identidade::Resumo> noDestino =
-        descrito ? std::optional(descrito->sha256) : identidade::Sha256OfFile(files_, destino_ + plano.destino);
-    if (noDestino != plano.sha256) return;
+    // Read from the server itself, not from its manifest: a file changed there after the last
+    // publish (same size and time) is put right by publishing the build again.
+    if (identidade::Sha256OfFile(files_, destino_ + plano.destino) != plano.sha256) return;
     const uint32_t mascara = platform::attr::ReadOnly | platform::attr::Hidden | platform::attr::System;
     plano.acao = (noServidor->attributes & mascara) == (plano.origem.atributos & mascara) ? Plano::Igual : Plano::Atributos;
 }
