@@ -1,6 +1,8 @@
 #include "app/ajuda.h"
 
 #include "app/exit_status.h"
+#include "app/publicar.h"
+#include "app/verificar.h"
 #include "app/run_log.h"
 #include "platform/text.h"
 #include "retorno/nomes.h"
@@ -19,6 +21,8 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "     AtualizaTerminalQOR7 --voltar [F]\n"
            "     AtualizaTerminalQOR7 --simular [F]\n"
            "     AtualizaTerminalQOR7 --terminais [PASTA] [--horas N]\n"
+           "     AtualizaTerminalQOR7 --publicar ORIGEM [DESTINO]\n"
+           "     AtualizaTerminalQOR7 --verificar | --reparar\n"
            "\n"
            "Atualiza os programas deste terminal a partir da pasta de programas do servidor\n"
            "(indicada no qor.ini ao lado do programa): encerra os módulos abertos, copia o que\n"
@@ -64,6 +68,23 @@ std::string TextoAjuda(const std::string& pastaPrograma) {
            "  linha) faz aparecer como \"nunca visto\" quem nunca deixou registro.\n"
            "  Código de saída de --terminais:\n" +
            DescricaoCodigosTerminais() +
+           "\n"
+           "Publicar uma versão nova (--publicar, para o administrador):\n"
+           "  Copia para DESTINO (padrão: a pasta de programas do servidor do qor.ini) o que\n"
+           "  difere em ORIGEM (a pasta da versão, com TABDEF\\MODULOS.DAT), cada arquivo com\n"
+           "  outro nome e depois renomeado, o catálogo por último, e grava o manifesto\n"
+           "  (número da publicação e SHA-256 de cada arquivo). Enquanto publica, os terminais\n"
+           "  não copiam nada dessa versão. Interrompido, rode de novo: ele termina.\n"
+           "  Código de saída de --publicar:\n" +
+           DescricaoCodigosPublicar() +
+           "\n"
+           "Conferir este terminal (--verificar, --reparar):\n"
+           "  --verificar confere cada arquivo com a publicação que o terminal tem (tamanho,\n"
+           "  data e conteúdo), só com leituras locais, e mostra uma linha por arquivo que\n"
+           "  difere. --reparar copia de novo do servidor exatamente esses arquivos e confere\n"
+           "  cada um instalado. Só fecham os módulos se precisarem trocar um arquivo.\n"
+           "  Código de saída de --verificar e --reparar:\n" +
+           DescricaoCodigosVerificar() +
            "\n"
            "Variáveis de ambiente:\n"
            "  ATUALIZA_UI=headless   sem janelas: as mensagens vão para a saída padrão\n"

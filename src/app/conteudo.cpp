@@ -7,6 +7,7 @@
 #include "app/atualiza_modulo.h"
 #include "identidade/manifesto.h"
 #include "platform/text.h"
+#include "verificacao/verifica.h"
 
 namespace app {
 
@@ -72,6 +73,15 @@ void TFrmAtuModulo::NotaPublicacao() {
     const identidade::Manifesto* manifesto = Pastas ? Pastas->ManifestoDoServidor() : nullptr;
     if (!manifesto || !AcervoLido || PublicacaoEmAndamento || !CatalogoPercorrido || Copias.AlgumNaoAtualizado()) return;
     Acervo.LembraPublicacao(manifesto->numero);
+    // What this terminal took of the publication, for --verificar to read without the server.
+    identidade::Manifesto tomado;
+    tomado.numero = manifesto->numero;
+    tomado.data = manifesto->data;
+    for (size_t i = 0; i < Memo1.Lines.size(); ++i)
+        if (const identidade::ArquivoPublicado* a = manifesto->Procura(ClassificaLinha(Memo1.Line(i)).nome)) tomado.Acrescenta(*a);
+    const std::string caminho = PastaPrograma() + std::string(verificacao::kNomeManifestoLocal);
+    if (!identidade::GravaInteiro(*Plataforma.files, caminho, identidade::Texto(tomado)))
+        Registro.Escreve("cópia do manifesto NÃO gravada: " + platform::pathForDisplay(caminho));
 }
 
 void TFrmAtuModulo::PreencheIdentidade(frota::EstadoTerminal& estado) const {

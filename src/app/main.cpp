@@ -5,6 +5,7 @@
 #include "app/atualiza_modulo.h"
 #include "app/design_mode.h"
 #include "app/publicar.h"
+#include "app/verificar.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "app/simulacao.h"
@@ -45,6 +46,8 @@ int main(int argc, char** argv) {
         // Before the lock: a simulation creates no file, and runs beside a run that holds it.
         if (auto simulacao = app::ComandoSimular(argumentos, plataforma))
             return MostraInformacao(simulacao->texto, executavel, simulacao->codigo);
+        if (auto verificacao = app::ComandoVerificar(argumentos, plataforma))
+            return MostraInformacao(verificacao->texto, executavel, verificacao->codigo);
         if (auto publicacao = app::ComandoPublicar(argumentos, plataforma))
             return MostraInformacao(publicacao->texto, executavel, publicacao->codigo);
 

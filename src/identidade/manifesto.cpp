@@ -158,7 +158,10 @@ std::string CaminhoAnuncio(const std::string& pastaServidor) {
 }
 
 std::optional<Manifesto> LeManifesto(platform::FileSystem& files, const std::string& pastaServidor) {
-    const std::string caminho = CaminhoManifesto(pastaServidor);
+    return LeManifestoDoArquivo(files, CaminhoManifesto(pastaServidor));
+}
+
+std::optional<Manifesto> LeManifestoDoArquivo(platform::FileSystem& files, const std::string& caminho) {
     // By its listing first: nothing but a plain file of a sane size is opened.
     const std::vector<platform::DirEntry> achados = files.find(caminho);
     if (achados.size() != 1 || !achados[0].isFile() || achados[0].size > kTamanhoMaximoManifesto) return std::nullopt;

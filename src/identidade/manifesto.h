@@ -63,6 +63,8 @@ std::optional<Manifesto> DoTexto(std::string_view texto);  // none when damaged
 
 // `pastaServidor` with its separator. None when missing, not a plain file, or damaged.
 std::optional<Manifesto> LeManifesto(platform::FileSystem& files, const std::string& pastaServidor);
+// The same from any path (the copy a terminal keeps of the publication it holds).
+std::optional<Manifesto> LeManifestoDoArquivo(platform::FileSystem& files, const std::string& caminho);
 // Through a temporary in the same folder, flushed, then renamed over the old one.
 bool GravaManifesto(platform::FileSystem& files, const std::string& pastaServidor, const Manifesto& manifesto);
 std::string CaminhoManifesto(const std::string& pastaServidor);

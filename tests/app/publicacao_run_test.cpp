@@ -10,6 +10,7 @@
 
 #include "acervo/arquivo.h"
 #include "app/exit_status.h"
+#include "app/verificar.h"
 #include "identidade/manifesto.h"
 #include "publicacao/publica.h"
 #include "publicar_fixture.h"
@@ -125,6 +126,35 @@ TEST_F(PublicacaoRun, APublishUnderWayIsLeftAloneUntilItsAnnouncementIsStale) {
     fs::last_write_time(anuncio, fs::file_time_type::clock::now() - std::chrono::hours(1));
     RunUpdate();
     EXPECT_EQ(TerminalText("QOR7.EXE"), "nova, no meio da publicação");
+}
+
+TEST_F(PublicacaoRun, AByteChangedOnTheTerminalIsNamedAloneByVerificarAndMendedByReparar) {
+    Publica();
+    RunUpdate();
+    const auto verifica = [this](const char* comando) { return *app::ComandoVerificar({"prog", comando}, machine); };
+    EXPECT_EQ(verifica("--verificar").codigo, app::VerificarConfere) << verifica("--verificar").texto;
+
+    // The disk (or a person) changed a byte, the size and the time kept.
+    const std::string caminho = terminalFolder + "ESTOQUE.EXE";
+    const std::optional<uint32_t> hora = machine.files->lastWriteDos(caminho);
+    {
+        std::fstream f(caminho, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(500);
+        f.put('!');
+    }
+    ASSERT_TRUE(machine.files->openRead(caminho)->setLastWriteDos(*hora));
+    const app::ResultadoVerificar v = verifica("--verificar");
+    EXPECT_EQ(v.codigo, app::VerificarDifere);
+    EXPECT_NE(v.texto.find("ESTOQUE.EXE: difere em conteúdo\n"), std::string::npos) << v.texto;
+    EXPECT_EQ(v.texto.find("QOR7.EXE"), std::string::npos) << v.texto;
+    EXPECT_EQ(v.texto.find("pkBase7"), std::string::npos) << v.texto;
+
+    const app::ResultadoVerificar r = verifica("--reparar");
+    EXPECT_EQ(r.codigo, app::VerificarConfere) << r.texto;
+    EXPECT_NE(r.texto.find("reparado: ESTOQUE.EXE"), std::string::npos) << r.texto;
+    EXPECT_EQ(TerminalText("ESTOQUE.EXE"), versao[1].conteudo);
+    EXPECT_EQ(verifica("--verificar").codigo, app::VerificarConfere) << verifica("--verificar").texto;
+    EXPECT_EQ(RunUpdate(), "") << "the next run finds nothing to copy";
 }
 
 }  // namespace
