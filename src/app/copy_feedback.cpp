@@ -22,7 +22,7 @@ void TFrmAtuModulo::FxFileManager1CreateDirectory(fileops::TFxFileManager& Sende
     const std::string pasta = platform::pathForDisplay(Sender.DirDest());
     const ui::Answer answer = Caixa(ui::BoxKind::Confirmation, feedback::PerguntaCriarDiretorio(pasta));
     if (answer == ui::Answer::Yes) CanCreate = true;
-    else Copias.Nota("a pasta " + pasta + " não foi criada: resposta Não à pergunta");
+    else Copias.Recusada("a pasta " + pasta + " não foi criada: resposta Não à pergunta");
 }
 
 void TFrmAtuModulo::FxFileManager1End(fileops::TFxFileManager& Sender, fileops::TFxFileStatus) {

@@ -27,6 +27,11 @@ void RegistroCopias::Alternativa(bool copiou) {
     copias_.back().atualizado = copiou;
 }
 
+void RegistroCopias::Recusada(const std::string& motivo) {
+    Nota(motivo);
+    if (!copias_.empty()) copias_.back().recusada = true;
+}
+
 void RegistroCopias::Nota(const std::string& texto) {
     if (!copias_.empty()) copias_.back().nota = texto;
 }
@@ -51,7 +56,7 @@ bool RegistroCopias::AlgumNaoAtualizado() const {
 std::string LinhasDeModulos(const std::vector<ResultadoCopia>& copias, bool atualizados, const std::string& separator) {
     std::string linhas;
     for (const ResultadoCopia& copia : copias)
-        if (copia.atualizado == atualizados && EhModuloExecutavel(copia.nome))
+        if (copia.atualizado == atualizados && !(copia.recusada && !atualizados) && EhModuloExecutavel(copia.nome))
             linhas += LinhaRelatorio(copia.nome, copia.tamanho, separator);
     return linhas;
 }

@@ -17,6 +17,7 @@ struct ResultadoCopia {
     bool atualizado = false;  // the terminal now holds the server's version
     double segundos = 0;      // the copy's own time: boxes waiting for the user are not in it
     std::string nota;         // what else explains the outcome (an answer the user gave)
+    bool recusada = false;    // the user declined it (a folder not created): nothing to pass on
 };
 
 class RegistroCopias {
@@ -28,6 +29,8 @@ public:
     void Erro(const std::string& texto);
     void Alternativa(bool copiou);
     void Nota(const std::string& texto);
+    // The user declined what the copy needed: it stays old, and no warning names it.
+    void Recusada(const std::string& motivo);
     // The component returned: without an error its own result counts, after one the fallback's.
     void Termina(bool copiou, double segundos);
     // The copy's data came, but the file is not the server's version in full (its time,
@@ -42,7 +45,8 @@ private:
 };
 
 // The report lines ("  Arquivo: ..." as the updated-files report writes them) of the module
-// executables that were updated (atualizados true) or that stayed old (false).
+// executables that were updated (atualizados true) or that stayed old (false; a copy the user
+// declined is not among them).
 std::string LinhasDeModulos(const std::vector<ResultadoCopia>& copias, bool atualizados, const std::string& separator);
 
 // The report box's text: "Arquivos Atualizados :" with the updated modules, then the heading of the

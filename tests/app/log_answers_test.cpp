@@ -31,7 +31,9 @@ TEST_F(LogAnswers, TheAnswerWhyTheFileStayedOldAndTheCopysOwnTime) {
     WriteSettings();
     WriteCatalogue({app_test::ModuleLine("SUB\\NOVO.EXE", "Novo")});
     Server("SUB/NOVO.EXE", "novo");
-    RunUpdate();  // headless: the question to create SUB is answered "Não"
+    // Headless: the question to create SUB is answered "Não". The user declined: no warning box.
+    EXPECT_EQ(RunUpdate().find("Arquivos NÃO Atualizados"), std::string::npos);
+    EXPECT_EQ(Form().CodigoSaida, 2);  // a file stayed old
     const std::string log = TerminalText("AtualizaTerminalQOR7.log");
     EXPECT_NE(log.find("não existe. Deseja cria-lo agora?"), std::string::npos) << log;
     EXPECT_NE(log.find(" resposta: Não"), std::string::npos) << log;
