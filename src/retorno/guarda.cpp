@@ -56,6 +56,7 @@ void Guarda::Prepara(const std::string& nome, const std::string& normal, const s
     }
     if (limpo && CriaPastas(*files_, pasta_, NomePendente(normal)) && files_->linkFile(arquivo, pendente)) {
         passos_[chave] = Passo::Pendente;
+        if (const std::optional<uint32_t> atributos = files_->attributes(arquivo)) atributos_[chave] = *atributos;
         return;
     }
     passos_[chave] = Passo::Falhou;
@@ -122,9 +123,13 @@ Guardado Guarda::Conclui(const std::string& nome, bool substituido) {
 Guardado Guarda::Guarda_(const std::string& nome, const std::string& normal) {
     const std::string pendente = Caminho(NomePendente(normal)), guardado = Caminho(NomeGuardado(normal));
     LiberaParaSubstituir(*files_, guardado);
-    if (CriaPastas(*files_, pasta_, NomeGuardado(normal)) && files_->replaceFile(pendente, guardado))
+    if (CriaPastas(*files_, pasta_, NomeGuardado(normal)) && files_->replaceFile(pendente, guardado)) {
+        const auto atributos = atributos_.find(acervo::Chave(normal));
+        if (atributos != atributos_.end() && files_->attributes(guardado) != atributos->second)
+            files_->setAttributes(guardado, atributos->second);
         if (const std::optional<platform::FileStamp> versao = files_->stampOf(guardado))
             return {acervo::Anterior::Guardada, *versao};
+    }
     RemoveNome(*files_, pendente, "");
     aviso_("versão anterior NÃO guardada (não foi possível pô-la em " + platform::pathForDisplay(guardado) +
            "): " + platform::pathForDisplay(nome));

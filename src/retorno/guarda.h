@@ -61,6 +61,9 @@ private:
     std::map<std::string, std::string> apagados_;  // deleted by the clean-up: the pending second name
     std::map<std::string, Guardado> feitos_;     // kept in this run: a second copy keeps nothing more
     std::map<std::string, Guardado> adiante_;    // repairs: the kept version carried forward
+    // The file's attributes before the copy: a copy clears them on the old file (shared with its
+    // second name) to replace it, and the kept version gets them back.
+    std::map<std::string, uint32_t> atributos_;
 };
 
 }  // namespace retorno

@@ -234,6 +234,18 @@ TEST_F(VoltarRun, ARepairOfAnUnfinishedCopyKeepsTheVersionFromBeforeTheUpdate) {
     EsperaVersao("QOR7.EXE", qorVelho, "after --voltar");
 }
 
+// A read-only file keeps its attribute through keeping and the step back.
+TEST_F(VoltarRun, AReadOnlyFileComesBackReadOnly) {
+    NoTerminal("QOR7.EXE", qorVelho);
+    machine.files->setAttributes(terminalFolder + "QOR7.EXE", platform::attr::ReadOnly);
+    Publica("QOR7.EXE", qorNovo);
+    RunUpdate();
+    RunUpdate({"--voltar"});
+    EsperaVersao("QOR7.EXE", qorVelho, "after --voltar");
+    EXPECT_EQ(machine.files->attributes(terminalFolder + "QOR7.EXE").value_or(0) & platform::attr::ReadOnly,
+              platform::attr::ReadOnly);
+}
+
 // A module still running when --voltar starts is ended first, as a run ends it: its file can then
 // be given back (Windows refuses to replace a running program), and the server program that had
 // to be ended is started again before the main module.
