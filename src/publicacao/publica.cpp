@@ -83,10 +83,8 @@ public:
         }
         return outra ? std::optional(*outra) : std::nullopt;
     }
-    void Esquece(const std::string& nome) {
-        const size_t barra = nome.rfind('\\');
-        pastas_.erase(identidade::ChaveDoNome(barra == std::string::npos ? "" : nome.substr(0, barra + 1)));
-    }
+    // After the copies: the manifest takes each file as the server lists it then.
+    void EsqueceTudo() { pastas_.clear(); }
 
 private:
     platform::FileSystem& files_;
@@ -241,6 +239,8 @@ Resultado Publicacao::Executa() {
         return Recusa(Desfecho::OutraEmAndamento, "outra publicação está em andamento neste servidor");
     if (trava.outcome != platform::LockOutcome::Taken)
         return Recusa(Desfecho::Falhou, "não foi possível travar a publicação em " + platform::pathForDisplay(pastaManifesto));
+    // A manifest or an announcement whose write was cut left its temporary here.
+    fileops::RemoveLeftoverTemporaries(files_, pastaManifesto + "\\");
 
     std::vector<ArquivoDaOrigem> arquivos;
     std::vector<std::string> pastas;
@@ -277,7 +277,6 @@ Resultado Publicacao::Executa() {
         bool feito = plano.acao == Plano::Copia ? Copia(plano) : files_.setAttributes(destino_ + plano.destino, plano.origem.atributos);
         ++progresso_.arquivo;
         if (ouvintes_.progresso) ouvintes_.progresso(progresso_);
-        servidor_.Esquece(plano.destino);
         if (!feito) {
             resultado_.falhas.push_back(plano.origem.nome);
             Registra("NÃO publicado: " + platform::pathForDisplay(plano.origem.nome));
@@ -295,6 +294,7 @@ Resultado Publicacao::Executa() {
         resultado_.motivo = std::to_string(resultado_.falhas.size()) + " arquivo(s) não publicado(s); rode a mesma publicação de novo";
         return resultado_;
     }
+    servidor_.EsqueceTudo();
     Manifesto novo;
     novo.numero = (anterior_ ? anterior_->numero : 0) + 1;
     novo.data = identidade::DataUtc(std::time(nullptr));
