@@ -60,6 +60,7 @@ acervo::Acervo Sample(std::mt19937& random, int entries) {
         if (e.anterior == acervo::Anterior::Guardada) e.versaoAnterior = {random() % 1000, static_cast<int64_t>(random())};
         record.Registra(e);
     }
+    record.LembraExecucao(entries + 5);  // the last run outlives its entries: above every entry's
     return record;
 }
 
