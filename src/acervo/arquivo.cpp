@@ -9,6 +9,7 @@
 
 #include "acervo/digest.h"
 #include "platform/temporary_names.h"
+#include "platform/whole_file.h"
 
 namespace acervo {
 
@@ -145,19 +146,6 @@ std::string Rodape(std::string_view corpo, size_t entradas) {
     return std::string(kFim) + std::to_string(entradas) + "," + DigestText(DigestOf(corpo)) + "\n";
 }
 
-std::optional<std::string> LeInteiro(platform::FileSystem& files, const std::string& caminho) {
-    std::unique_ptr<platform::File> file = files.openRead(caminho);
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        const int64_t lidos = file->read(buffer, sizeof buffer);
-        if (lidos < 0 || bytes.size() + static_cast<size_t>(lidos) > kTamanhoMaximo) return std::nullopt;
-        if (lidos == 0) return bytes;
-        bytes.append(buffer, static_cast<size_t>(lidos));
-    }
-}
-
 }  // namespace
 
 std::string Texto(const Acervo& acervo) {
@@ -206,7 +194,7 @@ Acervo DoTexto(std::string_view texto) {
 }
 
 Acervo Le(platform::FileSystem& files, const std::string& pastaPrograma) {
-    const std::optional<std::string> texto = LeInteiro(files, pastaPrograma + std::string(kNomeArquivo));
+    const std::optional<std::string> texto = platform::ReadWholeFile(files, pastaPrograma + std::string(kNomeArquivo), kTamanhoMaximo);
     return texto ? DoTexto(*texto) : Acervo{};
 }
 

@@ -4,10 +4,14 @@
 #include "app/run_state.h"
 
 #include "platform/temporary_names.h"
+#include "platform/whole_file.h"
 
 namespace app {
 
 namespace {
+
+// A log is kept near 1 MiB; one far larger is not read into memory to be cut.
+constexpr size_t kLimiteLeitura = 64 * 1024 * 1024;
 
 #ifdef _WIN32
 constexpr std::string_view kFimDeLinha = "\r\n";
@@ -30,18 +34,6 @@ std::string Entrada(std::string_view texto, std::time_t quando) {
         else linha += c;
     }
     return linha + std::string(kFimDeLinha);
-}
-
-std::optional<std::string> LeTudo(platform::FileSystem& files, const std::string& caminho) {
-    const std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
-    if (!arquivo) return std::nullopt;
-    std::string texto;
-    char bloco[8192];
-    for (int64_t lidos; (lidos = arquivo->read(bloco, sizeof bloco)) != 0;) {
-        if (lidos < 0) return std::nullopt;
-        texto.append(bloco, static_cast<size_t>(lidos));
-    }
-    return texto;
 }
 
 bool GravaInteiro(platform::FileSystem& files, const std::string& caminho, const std::string& texto) {
@@ -94,7 +86,7 @@ bool RegistroExecucao::Cabe(const std::string& linha) {
 // The older generation could not take the log's place: the log keeps its newer half, written
 // through a temporary that replaces it whole, so that a failure leaves the log as it was.
 void RegistroExecucao::Encurta() {
-    const std::optional<std::string> texto = LeTudo(*files_, caminho_);
+    const std::optional<std::string> texto = platform::ReadWholeFile(*files_, caminho_, kLimiteLeitura);
     const size_t corte = texto ? texto->find('\n', texto->size() / 2) : std::string::npos;
     if (corte == std::string::npos) return;
     const std::string metade = Entrada("registro encurtado: " + std::string(kNomeLogAnterior) +

@@ -5,6 +5,7 @@
 
 #include "platform/temporary_names.h"
 #include "platform/text.h"
+#include "platform/whole_file.h"
 
 namespace identidade {
 
@@ -165,15 +166,8 @@ std::optional<Manifesto> LeManifestoDoArquivo(platform::FileSystem& files, const
     // By its listing first: nothing but a plain file of a sane size is opened.
     const std::vector<platform::DirEntry> achados = files.find(caminho);
     if (achados.size() != 1 || !achados[0].isFile() || achados[0].size > kTamanhoMaximoManifesto) return std::nullopt;
-    std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
-    if (!arquivo) return std::nullopt;
-    std::string texto;
-    char bloco[65536];
-    for (int64_t lido; (lido = arquivo->read(bloco, sizeof bloco)) != 0;) {
-        if (lido < 0 || texto.size() + static_cast<size_t>(lido) > kTamanhoMaximoManifesto) return std::nullopt;
-        texto.append(bloco, static_cast<size_t>(lido));
-    }
-    return DoTexto(texto);
+    const std::optional<std::string> texto = platform::ReadWholeFile(files, caminho, kTamanhoMaximoManifesto);
+    return texto ? DoTexto(*texto) : std::nullopt;
 }
 
 bool GravaInteiro(platform::FileSystem& files, const std::string& caminho, std::string_view conteudo) {

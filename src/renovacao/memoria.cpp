@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "platform/temporary_names.h"
+#include "platform/whole_file.h"
 
 namespace renovacao {
 
@@ -27,20 +28,12 @@ std::optional<platform::FileStamp> Carimbo(const std::string& texto) {
     return carimbo;
 }
 
-std::string LeTudo(platform::FileSystem& files, const std::string& caminho) {
-    std::unique_ptr<platform::File> arquivo = files.openRead(caminho);
-    std::string texto;
-    char bloco[4096];
-    for (int64_t lidos; arquivo && texto.size() < 64 * 1024 && (lidos = arquivo->read(bloco, sizeof bloco)) > 0;)
-        texto.append(bloco, static_cast<size_t>(lidos));
-    return texto;
-}
-
 }  // namespace
 
 Memoria LeMemoria(platform::FileSystem& files, const std::string& pastaPrograma) {
     Memoria memoria;
-    std::istringstream linhas(LeTudo(files, pastaPrograma + kNomeMemoria));
+    // A memory larger than any we write is no memory of ours: every file is judged again.
+    std::istringstream linhas(platform::ReadWholeFile(files, pastaPrograma + kNomeMemoria, 64 * 1024).value_or(""));
     for (std::string linha; std::getline(linhas, linha);) {
         const size_t igual = linha.find('=');
         if (igual == std::string::npos) continue;

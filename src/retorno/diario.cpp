@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "platform/text.h"
+#include "platform/whole_file.h"
 #include "retorno/nomes.h"
 #include "retorno/vinculos.h"
 
@@ -66,19 +67,6 @@ std::optional<LinhaDoDiario> DaLinha(std::string_view linha) {
     return l;
 }
 
-std::optional<std::string> LeTexto(platform::FileSystem& files, const std::string& caminho) {
-    std::unique_ptr<platform::File> file = files.openRead(caminho);
-    if (!file) return std::nullopt;
-    std::string bytes;
-    char buffer[16384];
-    for (;;) {
-        const int64_t lidos = file->read(buffer, sizeof buffer);
-        if (lidos < 0 || bytes.size() + static_cast<size_t>(lidos) > kTamanhoMaximo) return std::nullopt;
-        if (lidos == 0) return bytes;
-        bytes.append(buffer, static_cast<size_t>(lidos));
-    }
-}
-
 // A copy that was cut before its time was given is copied again: its entry says so.
 acervo::Estado EstadoDe(const platform::FileStamp& agora, const std::optional<platform::FileStamp>& servidor) {
     const bool inteiro = servidor && agora.size == servidor->size &&
@@ -112,7 +100,7 @@ void ApagaDiario(platform::FileSystem& files, const std::string& pastaPrograma) 
 }
 
 void Retoma(platform::FileSystem& files, const std::string& pastaPrograma, acervo::Acervo& acervo, const Aviso& aviso) {
-    const std::optional<std::string> texto = LeTexto(files, Caminho(pastaPrograma));
+    const std::optional<std::string> texto = platform::ReadWholeFile(files, Caminho(pastaPrograma), kTamanhoMaximo);
     if (!texto) return;
     const uint64_t conhecida = acervo.UltimaExecucao();
     size_t retomados = 0;
