@@ -21,6 +21,7 @@ public:
     std::vector<platform::ProcessEntry> snapshot(platform::SnapshotKind kind) override;
     bool terminate(const platform::ProcessEntry& process) override;
     std::optional<uint32_t> currentOwner() override { return inner_->currentOwner(); }
+    std::optional<platform::ProcessEntry> current() override { return inner_->current(); }
     platform::BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
                                     const std::string& folder, double seconds) override {
         return inner_->runBounded(program, arguments, folder, seconds);

@@ -6,6 +6,7 @@
 #include "app/design_mode.h"
 #include "app/publicar.h"
 #include "app/verificar.h"
+#include "app/renovacao.h"
 #include "app/exit_status.h"
 #include "app/run_state.h"
 #include "app/simulacao.h"
@@ -48,6 +49,8 @@ int main(int argc, char** argv) {
             return MostraInformacao(simulacao->texto, executavel, simulacao->codigo);
         if (auto verificacao = app::ComandoVerificar(argumentos, plataforma))
             return MostraInformacao(verificacao->texto, executavel, verificacao->codigo);
+        // Before the lock: the copy waits for the run that started it, and a new start is never kept waiting.
+        if (auto assumiu = app::ComandoAssumir(argumentos, plataforma)) return *assumiu;
         if (auto publicacao = app::ComandoPublicar(argumentos, plataforma))
             return MostraInformacao(publicacao->texto, executavel, publicacao->codigo);
 

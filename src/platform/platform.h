@@ -222,6 +222,8 @@ public:
     virtual bool terminate(const ProcessEntry& process) = 0;
     // The owner of this program's own process, in the terms of ProcessEntry::owner.
     virtual std::optional<uint32_t> currentOwner() = 0;
+    // This program's own process as the list shows it (its number and start time); none when unknown.
+    virtual std::optional<ProcessEntry> current() { return std::nullopt; }
     // Runs `program` with `arguments` in `folder`, no window, nothing on its standard input, and
     // waits for it at most `seconds`; a program that overruns is ended (that one, by its handle).
     virtual BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,

@@ -1,6 +1,8 @@
 #include "renovacao/renovacao.h"
 
 #include <algorithm>
+#include <chrono>
+#include <thread>
 
 #include "platform/temporary_names.h"
 #include "renovacao/marca.h"
@@ -97,29 +99,15 @@ private:
         }
         // Remembered first: a kill after the swap leaves a memory that names the build now running.
         Lembra(carimbo, "tomada", "", dela);
-        if (!PoeNoLugar()) {
-            a_.files.deleteFile(novo_);
-            memoria_.desfecho = "";
-            GravaMemoria(a_.files, a_.pastaPrograma, memoria_);
-            return Falha("o novo atualizador não pôde tomar o lugar de " + programa_);
+        // One rename where the system replaces a running program; elsewhere the copy waits for us.
+        if (!a_.files.replaceFile(novo_, programa_)) {
+            Resultado r = Com(Desfecho::Tomada, "versão " + Descreve(dela) + " assume o lugar da " + Descreve(a_.nossa) +
+                                                    " quando esta execução terminar");
+            r.assumir = true;
+            return r;
         }
         return Com(Desfecho::Tomada, "versão " + Descreve(dela) + " no lugar da " + Descreve(a_.nossa) +
                                          "; vale a partir da próxima execução");
-    }
-
-    // One rename where the system allows it over the running program; else the running program
-    // is renamed away first, and back when the new one cannot take its name.
-    bool PoeNoLugar() {
-        if (a_.files.replaceFile(novo_, programa_)) return true;
-        const std::string saindo = a_.pastaPrograma + NomeSaindo();
-        a_.files.deleteFile(saindo);
-        if (!a_.files.moveFile(programa_, saindo)) return false;
-        if (a_.files.moveFile(novo_, programa_)) {
-            a_.files.deleteFile(saindo);  // refused while it runs: the next run's tidy-up takes it
-            return true;
-        }
-        a_.files.moveFile(saindo, programa_);
-        return false;
     }
 
     void Lembra(const platform::FileStamp& carimbo, const std::string& desfecho, const std::string& motivo,
@@ -171,6 +159,36 @@ void Arruma(Ambiente& a) {
 Resultado Renova(Ambiente& a, const std::string& pastaServidor) {
     Arruma(a);
     return Passo(a, pastaServidor).Executa();
+}
+
+namespace {
+
+bool Vive(platform::Processes& processes, const platform::ProcessEntry& antigo) {
+    for (const platform::ProcessEntry& e : processes.snapshot(platform::SnapshotKind::ProcessesOnly))
+        if (e.pid == antigo.pid && e.started == antigo.started) return true;
+    return false;
+}
+
+}  // namespace
+
+Resultado Assume(Ambiente& a, const std::string& proprio, const platform::ProcessEntry& antigo, double segundos) {
+    const Memoria memoria = LeMemoria(a.files, a.pastaPrograma);
+    const std::string novo = a.pastaPrograma + NomeNovo();
+    // Typed by hand, or a copy no run took: nothing to do.
+    if (proprio != novo || memoria.desfecho != "tomada" || memoria.nova != a.nossa) return {};
+    const auto prazo = std::chrono::steady_clock::now() + std::chrono::duration<double>(segundos);
+    while (Vive(a.processes, antigo)) {
+        if (std::chrono::steady_clock::now() >= prazo)
+            return Com(Desfecho::Falhou, "a execução que tomou a versão " + Descreve(a.nossa) + " não terminou em " +
+                                             std::to_string(static_cast<int>(segundos)) + " s; a próxima execução tenta de novo");
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    const std::string programa = a.pastaPrograma + NomeDoPrograma();
+    // Refused while a new start runs the old program: it stays, and that run tries again.
+    if (!a.files.replaceFile(novo, programa))
+        return Com(Desfecho::Falhou, "a versão " + Descreve(a.nossa) + " não pôde tomar o lugar de " + programa +
+                                         " (o atualizador voltou a ser iniciado?); a próxima execução tenta de novo");
+    return Com(Desfecho::Tomada, "versão " + Descreve(a.nossa) + " no lugar da " + Descreve(memoria.nossa));
 }
 
 Resultado Devolve(Ambiente& a) {

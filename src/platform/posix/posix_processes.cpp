@@ -216,4 +216,10 @@ bool PosixProcesses::terminate(const ProcessEntry& process) {
 
 std::optional<uint32_t> PosixProcesses::currentOwner() { return static_cast<uint32_t>(::getuid()); }
 
+std::optional<ProcessEntry> PosixProcesses::current() {
+    for (const ProcessEntry& entry : snapshot(SnapshotKind::ProcessesOnly))
+        if (entry.pid == static_cast<uint32_t>(getpid())) return entry;
+    return std::nullopt;
+}
+
 }  // namespace platform::posix

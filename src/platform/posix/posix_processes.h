@@ -16,6 +16,8 @@ public:
     bool terminate(const ProcessEntry& process) override;
     // The real user id of this program.
     std::optional<uint32_t> currentOwner() override;
+    // This program's entry in the list.
+    std::optional<ProcessEntry> current() override;
     // posix_spawn with its output on a pipe; SIGKILL to that child alone on overrun.
     BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
                           const std::string& folder, double seconds) override;

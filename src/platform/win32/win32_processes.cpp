@@ -57,4 +57,10 @@ bool Win32Processes::terminate(const ProcessEntry& entry) {
 
 std::optional<uint32_t> Win32Processes::currentOwner() { return sessionOf(GetCurrentProcessId()); }
 
+std::optional<ProcessEntry> Win32Processes::current() {
+    for (const ProcessEntry& entry : snapshot(SnapshotKind::ProcessesOnly))
+        if (entry.pid == GetCurrentProcessId()) return entry;
+    return std::nullopt;
+}
+
 }  // namespace platform::win32

@@ -14,6 +14,8 @@ public:
     bool terminate(const ProcessEntry& process) override;
     // The session this program runs in.
     std::optional<uint32_t> currentOwner() override;
+    // This program's entry in the list.
+    std::optional<ProcessEntry> current() override;
     // CreateProcessW with its output on a pipe; TerminateProcess of that handle on overrun.
     BoundedRun runBounded(const std::string& program, const std::vector<std::string>& arguments,
                           const std::string& folder, double seconds) override;
