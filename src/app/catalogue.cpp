@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "acervo/digest.h"
+#include "identidade/sha256.h"
 #include "platform/text.h"
 #include "platform/text_decoding.h"
 #include "platform/wildcard.h"
@@ -165,6 +166,21 @@ bool NomeSeguro(const std::string& nome) {
         part.clear();
     }
     return true;
+}
+
+bool ConfereComManifesto(Listagens& pastas, acervo::Acervo& registro, const std::string& nome,
+                         const platform::FileStamp& servidor, const std::string& caminhoLocal) {
+    const identidade::Manifesto* manifesto = pastas.ManifestoDoServidor();
+    const identidade::ArquivoPublicado* publicado = manifesto ? manifesto->Descreve(nome, servidor) : nullptr;
+    const acervo::Entrada* entrada = registro.Procura(nome);
+    if (!publicado || !entrada || entrada->estado != acervo::Estado::Instalado || entrada->servidor != servidor) return true;
+    if (entrada->sha256) return *entrada->sha256 == publicado->sha256;
+    const std::optional<identidade::Resumo> local = identidade::Sha256OfFile(pastas.Arquivos(), caminhoLocal);
+    if (!local) return false;
+    acervo::Entrada conferida = *entrada;
+    conferida.sha256 = *local;
+    registro.Registra(std::move(conferida));
+    return *local == publicado->sha256;
 }
 
 }  // namespace app

@@ -11,21 +11,6 @@
 
 namespace app {
 
-bool ConfereComManifesto(Listagens& pastas, acervo::Acervo& registro, const std::string& nome,
-                         const platform::FileStamp& servidor, const std::string& caminhoLocal) {
-    const identidade::Manifesto* manifesto = pastas.ManifestoDoServidor();
-    const identidade::ArquivoPublicado* publicado = manifesto ? manifesto->Descreve(nome, servidor) : nullptr;
-    const acervo::Entrada* entrada = registro.Procura(nome);
-    if (!publicado || !entrada || entrada->estado != acervo::Estado::Instalado || entrada->servidor != servidor) return true;
-    if (entrada->sha256) return *entrada->sha256 == publicado->sha256;
-    const std::optional<identidade::Resumo> local = identidade::Sha256OfFile(pastas.Arquivos(), caminhoLocal);
-    if (!local) return false;
-    acervo::Entrada conferida = *entrada;
-    conferida.sha256 = *local;
-    registro.Registra(std::move(conferida));
-    return *local == publicado->sha256;
-}
-
 void TFrmAtuModulo::LeIdentidadeDoServidor(const std::string& pastaServidor) {
     const std::string caminho = identidade::CaminhoManifesto(pastaServidor);
     ManifestoLido = Plataforma.files->stampOf(caminho);

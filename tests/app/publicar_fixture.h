@@ -15,6 +15,7 @@
 #include "platform/dos_time.h"
 #include "platform/platform.h"
 #include "support/temp_dir.h"
+#include "support/temp_dir.h"
 
 namespace publicar_test {
 
@@ -35,19 +36,20 @@ inline std::string Padrao(size_t tamanho, char semente) {
 // Writes every file of `versao` under `pasta` (replacing what is there) with its time and attributes.
 inline void Grava(platform::FileSystem& files, const std::filesystem::path& pasta, const Versao& versao) {
     for (const Arquivo& a : versao) {
-        const std::filesystem::path caminho = pasta / a.nome;
+        const std::filesystem::path caminho = pasta / testing_support::pathFromUtf8(a.nome);
+        const std::string utf8 = testing_support::utf8Of(caminho);
         std::filesystem::create_directories(caminho.parent_path());
         if (std::filesystem::exists(caminho)) {
-            files.setAttributes(caminho.string(), platform::attr::Archive);
+            files.setAttributes(utf8, platform::attr::Archive);
             std::filesystem::remove(caminho);
         }
         {
-            std::unique_ptr<platform::File> f = files.createExclusive(caminho.string());
+            std::unique_ptr<platform::File> f = files.createExclusive(utf8);
             ASSERT_TRUE(f && f->write(a.conteudo.data(), static_cast<int64_t>(a.conteudo.size())) ==
                                  static_cast<int64_t>(a.conteudo.size()));
             ASSERT_TRUE(f->setLastWriteDos(*platform::packDosDateTime(a.hora)));
         }
-        if (a.somenteLeitura) files.setAttributes(caminho.string(), platform::attr::ReadOnly);
+        if (a.somenteLeitura) files.setAttributes(utf8, platform::attr::ReadOnly);
     }
 }
 
@@ -58,9 +60,9 @@ inline std::string Le(const std::filesystem::path& caminho) {
 
 // Whether the server holds `versao`'s file whole, with its time.
 inline bool Tem(platform::FileSystem& files, const std::filesystem::path& servidor, const Arquivo& a) {
-    const std::filesystem::path caminho = servidor / a.nome;
+    const std::filesystem::path caminho = servidor / testing_support::pathFromUtf8(a.nome);
     return std::filesystem::exists(caminho) && Le(caminho) == a.conteudo &&
-           files.lastWriteDos(caminho.string()) == platform::packDosDateTime(a.hora);
+           files.lastWriteDos(testing_support::utf8Of(caminho)) == platform::packDosDateTime(a.hora);
 }
 
 }  // namespace publicar_test

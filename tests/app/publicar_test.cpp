@@ -80,7 +80,7 @@ protected:
 TEST_F(Publicar, TheBuildLandsWholeWithItsManifestAndTheSameBuildAgainMovesNothing) {
     ASSERT_EQ(Publica(dir / "versao").exitStatus, 0) << dir.read("saida.txt");
     for (const Arquivo& a : versao) EXPECT_TRUE(publicar_test::Tem(*files, Servidor(), a)) << a.nome;
-    EXPECT_TRUE(*files->attributes((Servidor() / "Relatórios/REL.EXE").string()) & platform::attr::ReadOnly);
+    EXPECT_TRUE(*files->attributes(testing_support::utf8Of(Servidor() / testing_support::pathFromUtf8("Relatórios/REL.EXE"))) & platform::attr::ReadOnly);
     const auto manifesto = identidade::LeManifesto(*files, Servidor().string());
     ASSERT_TRUE(manifesto);
     EXPECT_EQ(manifesto->numero, 1u);
@@ -89,7 +89,7 @@ TEST_F(Publicar, TheBuildLandsWholeWithItsManifestAndTheSameBuildAgainMovesNothi
         const identidade::ArquivoPublicado* p = manifesto->Procura(a.nome);
         ASSERT_TRUE(p) << a.nome;
         EXPECT_EQ(p->sha256, identidade::Sha256Of(a.conteudo)) << a.nome;
-        EXPECT_EQ(p->stamp, files->stampOf((Servidor() / a.nome).string())) << a.nome;
+        EXPECT_EQ(p->stamp, files->stampOf(testing_support::utf8Of(Servidor() / testing_support::pathFromUtf8(a.nome)))) << a.nome;
     }
     EXPECT_EQ(manifesto->Arquivos().back().nome, "TABDEF\\MODULOS.DAT") << "the catalogue goes last";
     EXPECT_FALSE(fs::exists(Servidor() / "TABDEF" / std::string(identidade::kNomeAnuncio)));

@@ -117,7 +117,8 @@ TEST_F(Win32BackendTest, PaintsPictureLabelsAndGaugeFromTheModel) {
     EXPECT_EQ(shot.at(50, 5) & 0xFFFFFF, kPictureColor & 0xFFFFFF);
     EXPECT_EQ(shot.at(110, 20) & 0xFFFFFF, kFormColor);     // beside the picture
     // Label text inside its fixed box, none past its right edge.
-    EXPECT_GT(CountIn(shot, 10, 20, 40, 33, colors::White), 10);
+    // Too long for its box, the text is shortened to fit it (how much is left depends on the font).
+    EXPECT_GT(CountIn(shot, 10, 20, 40, 33, colors::White), 0);
     EXPECT_EQ(CountIn(shot, 40, 20, 100, 33, colors::White), 0);
     // A hidden control is never drawn.
     EXPECT_EQ(CountIn(shot, 0, 0, 120, 60, colors::Red), 0);
